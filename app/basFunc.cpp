@@ -1,0 +1,38 @@
+#include "app/basFunc.h"
+
+#include "platform/profile.h"
+
+namespace app {
+
+namespace {
+
+// Values are read into a fixed buffer of this size, so at most one byte less comes back.
+constexpr int iniBufferSize = 255;
+
+} // namespace
+
+QString ReadIni(QString section, QString key, QString defaultValue, QString file) {
+    QString buffer;
+    if (platform::GetPrivateProfileString(section, key, defaultValue, buffer, iniBufferSize, file) == 0)
+        return QString();
+    return TrimNull(buffer);
+}
+
+int16_t WriteIni(QString section, QString key, QString value, QString file) {
+    return platform::WritePrivateProfileString(section, key, value, file) ? -1 : 0;
+}
+
+QString AddBackslash(QString path) {
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    return path;
+}
+
+QString TrimNull(QString text) {
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+} // namespace app

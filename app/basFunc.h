@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace app {
+
+// The value of key in section of the profile file, or defaultValue; at most 254 bytes of UTF-8.
+QString ReadIni(QString section, QString key, QString defaultValue, QString file);
+// Sets key in section of the profile file: -1 on success, 0 on failure.
+int16_t WriteIni(QString section, QString key, QString value, QString file);
+
+// path ending in the directory separator "/", which is added when missing ("" gives "/").
+QString AddBackslash(QString path);
+// The text before its first NUL character, or the whole text.
+QString TrimNull(QString text);
+
+} // namespace app

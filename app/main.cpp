@@ -1,0 +1,41 @@
+#include "app/basCommon.h"
+#include "board/fontface.h"
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "ui/frmMain.h"
+#include "ui/messageboxes.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+// Start-up: the settings are loaded and at once written back, then the main window opens. A setting
+// that cannot be read stops the program before anything is written or any window exists.
+int Main(QApplication& application) {
+    try {
+        app::LoadSettings();
+    } catch (const platform::RuntimeError& error) {
+        const QString text = platform::errorReportText(error);
+        std::fprintf(stderr, "lumidot: %s\n", qPrintable(text));
+        platform::MsgBox(text, platform::MsgCritical, QStringLiteral("Lumidot"));
+        return 1;
+    }
+    app::SaveSettings();
+
+    ui::frmMain window;
+    window.Form_Load();
+    window.show();
+    return application.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lumidot"));
+    ui::installMessageBoxes();
+    board::registerJapaneseFaceSubstitutions();
+    return Main(application);
+}

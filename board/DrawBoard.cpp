@@ -1,0 +1,80 @@
+#include "board/DrawBoard.h"
+
+#include "platform/errors.h"
+#include "platform/numbers.h"
+#include "ui/pictures.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace board {
+
+using platform::Surface;
+
+namespace {
+
+// The system window and window-text colours: the mask is printed in them, so the board follows the
+// colour scheme (only exactly black mask pixels are lit).
+QRgb windowColor() { return QGuiApplication::palette().color(QPalette::Base).rgb(); }
+QRgb windowTextColor() { return QGuiApplication::palette().color(QPalette::Text).rgb(); }
+
+Surface pictureSurface(const QImage& picture) {
+    Surface surface(0, 0, windowColor());
+    surface.setForeColor(windowTextColor());
+    surface.setPicture(picture);
+    return surface;
+}
+
+} // namespace
+
+BoardState::BoardState()
+    : TempPic(LaidOutMaskWidth, LaidOutMaskHeight, windowColor()),
+      Dot{pictureSurface(ui::builtinLitDot()), pictureSurface(ui::builtinUnlitDot())},
+      Board(LaidOutBoardWidth - BoardFrame, LaidOutBoardHeight - BoardFrame, windowColor()) {
+    TempPic.setForeColor(windowTextColor());
+    Board.setForeColor(windowTextColor());
+}
+
+void DrawBoard(BoardState& state, const QString& message, const std::function<void()>& refresh) {
+    using namespace platform;
+
+    state.TempPic.Cls();
+    state.TempPic.Print(message);
+
+    state.SizeMongon.setCaption(message);
+    const int32_t columns = toInt32(state.SizeMongon.Width());
+    const int32_t rows = toInt32(state.SizeMongon.Height());
+
+    state.CellWidth = toInt16(state.Dot[0].ScaleWidth());
+    state.CellHeight = toInt16(state.Dot[0].ScaleHeight());
+
+    const int32_t boardWidth = add32(mul32(state.CellWidth, columns), BoardFrame);
+    const int32_t boardHeight = add32(mul32(state.CellHeight, rows), BoardFrame);
+    if (!surfaceSizeAllowed(boardWidth - BoardFrame, boardHeight - BoardFrame))
+        raiseError(ErrOutOfMemory);
+    state.Board.resize(boardWidth - BoardFrame, boardHeight - BoardFrame);
+
+    state.Board.Cls();
+    state.Board.setBackColor(qRgb(255, 255, 255));
+
+    const Surface& lit = state.Dot[0];
+    const Surface& unlit = state.Dot[1];
+    // Bounds and origins are 16-bit: a cell origin beyond 32767 stops the render with an overflow.
+    const int16_t lastColumn = toInt16(columns - 1);
+    for (int x = 0; x <= lastColumn; ++x) {
+        const int16_t lastRow = toInt16(rows - 1);
+        for (int y = 0; y <= lastRow; ++y) {
+            const Surface& source = state.TempPic.Point(x, y) == 0 ? lit : unlit;
+            const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
+            const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));
+            BitBlt(state.Board, cellLeft, cellTop, state.CellWidth, state.CellHeight, source, 0, 0);
+        }
+    }
+
+    if (refresh)
+        refresh();
+
+    state.TempPic.resize(boardWidth - BoardFrame, boardHeight - BoardFrame);
+}
+
+} // namespace board

@@ -1,0 +1,231 @@
+#include "platform/profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+// No settings file is this large; refusing bigger ones keeps a wrong path from filling memory,
+// and refusing to rewrite them means nothing in them is ever lost.
+constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
+
+const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// A file as lines without their endings, plus what it takes to write it back in the same style.
+struct ProfileText {
+    QStringList lines;
+    bool hasBom = false;
+    bool crlf = false;
+};
+
+// Where a key sits: line indexes, -1 when absent.
+struct Location {
+    qsizetype section = -1; // header of the first matching section
+    qsizetype key = -1;     // first matching key line in that section
+    qsizetype lastKey = -1; // last key line of that section, or its header when it has none
+};
+
+// Japanese Windows writes these files in CP932; bytes that do not map become U+FFFD instead of failing the read.
+QString decodeCp932(QByteArray bytes) {
+    const iconv_t converter = iconv_open("UTF-8", "CP932");
+    if (converter == iconv_t(-1))
+        return QString::fromUtf8(bytes);
+    QByteArray utf8;
+    char* in = bytes.data();
+    size_t inLeft = size_t(bytes.size());
+    char chunk[4096];
+    while (inLeft > 0) {
+        char* out = chunk;
+        size_t outLeft = sizeof chunk;
+        const size_t converted = iconv(converter, &in, &inLeft, &out, &outLeft);
+        utf8.append(chunk, out - chunk);
+        if (converted == size_t(-1) && errno != E2BIG) {
+            utf8.append("\xEF\xBF\xBD");
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(converter);
+    return QString::fromUtf8(utf8);
+}
+
+QString decodeText(const QByteArray& bytes) {
+    // Stateless flags a sequence cut off at the end; ConvertInitialBom keeps a second BOM as text, so it survives.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? decodeCp932(bytes) : text;
+}
+
+// The file's bytes, or nothing when it is not a readable regular file of sensible size.
+std::optional<QByteArray> readFileBytes(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() > maxFileBytes)
+        return std::nullopt;
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // The size may have changed since the check, so read one byte past the limit to notice.
+    QByteArray bytes = input.read(maxFileBytes + 1);
+    if (input.error() != QFileDevice::NoError || bytes.size() > maxFileBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+ProfileText parseProfile(QByteArray bytes) {
+    ProfileText text;
+    text.hasBom = bytes.startsWith(utf8Bom);
+    if (text.hasBom)
+        bytes.remove(0, utf8Bom.size());
+    const qsizetype firstNewline = bytes.indexOf('\n');
+    text.crlf = firstNewline > 0 && bytes.at(firstNewline - 1) == '\r';
+
+    const QString content = decodeText(bytes);
+    text.lines = content.split(u'\n');
+    if (content.isEmpty() || content.endsWith(u'\n'))
+        text.lines.removeLast(); // the empty piece after the final line ending is not a line
+    for (QString& line : text.lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    return text;
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+QStringView trimBlanks(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+std::optional<QStringView> sectionName(QStringView line) {
+    const QStringView text = trimBlanks(line);
+    if (text.size() < 2 || !text.startsWith(u'[') || !text.endsWith(u']'))
+        return std::nullopt;
+    return trimBlanks(text.sliced(1, text.size() - 2));
+}
+
+std::optional<QStringView> keyName(QStringView line) {
+    const QStringView text = trimBlanks(line);
+    const qsizetype equals = text.indexOf(u'=');
+    if (text.startsWith(u';') || equals < 0)
+        return std::nullopt;
+    return trimBlanks(text.first(equals));
+}
+
+QString valueOf(QStringView line) {
+    QStringView value = trimBlanks(line.sliced(line.indexOf(u'=') + 1));
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return value.toString();
+}
+
+bool sameName(QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+Location locate(const QStringList& lines, QStringView section, QStringView key) {
+    Location found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionName(lines[i])) {
+            if (found.section >= 0)
+                break; // later sections of the same name are shadowed by the first
+            if (sameName(*name, section))
+                found.section = found.lastKey = i;
+            continue;
+        }
+        if (found.section < 0)
+            continue;
+        if (const auto name = keyName(lines[i])) {
+            found.lastKey = i;
+            if (found.key < 0 && sameName(*name, key))
+                found.key = i;
+        }
+    }
+    return found;
+}
+
+// The longest start of text that fits in limit bytes of UTF-8 without splitting a character.
+QByteArray utf8Prefix(const QString& text, qsizetype limit) {
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() <= limit)
+        return bytes;
+    qsizetype end = std::max<qsizetype>(limit, 0);
+    while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+        --end; // bytes[end] continues a character that started before the cut
+    bytes.truncate(end);
+    return bytes;
+}
+
+bool saveProfile(const ProfileText& text, const QString& file) {
+    const QByteArray lineEnd = text.crlf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    QByteArray bytes = text.hasBom ? utf8Bom : QByteArray();
+    for (const QString& line : text.lines)
+        bytes += line.toUtf8() + lineEnd;
+    // QSaveFile writes beside the file and renames on commit; a failed write anywhere makes commit fail.
+    QSaveFile output(file);
+    if (!output.open(QIODevice::WriteOnly))
+        return false;
+    output.write(bytes);
+    return output.commit();
+}
+
+} // namespace
+
+int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
+                            int size, const QString& file) {
+    QString value = defaultValue;
+    if (const auto bytes = readFileBytes(file)) {
+        const ProfileText text = parseProfile(*bytes);
+        const Location at = locate(text.lines, section, key);
+        if (at.key >= 0)
+            value = valueOf(text.lines.at(at.key));
+    }
+    const QByteArray cut = utf8Prefix(value, qsizetype(size) - 1);
+    buffer = QString::fromUtf8(cut);
+    return int(cut.size());
+}
+
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {
+    // A line break would split the entry into lines that read back as something else, even as other keys.
+    const auto hasLineBreak = [](const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); };
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) || key.contains(u'='))
+        return false;
+
+    ProfileText text;
+    if (QFileInfo::exists(file)) {
+        const auto bytes = readFileBytes(file);
+        if (!bytes)
+            return false; // rewriting what could not be read would lose it
+        text = parseProfile(*bytes);
+    }
+    const Location at = locate(text.lines, section, key);
+    const QString entry = key + u'=' + value;
+    if (at.key >= 0)
+        text.lines[at.key] = entry;
+    else if (at.section >= 0)
+        text.lines.insert(at.lastKey + 1, entry);
+    else
+        text.lines << u'[' + section + u']' << entry;
+    return saveProfile(text, file);
+}
+
+} // namespace platform

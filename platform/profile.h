@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// INI profile files: "[section]" lines, "key=value" lines, ";" comments.
+// Names match without regard to case; the first matching section, and in it the first matching key, wins.
+// Files are read as UTF-8, or as CP932 when they are not valid UTF-8, and always written as UTF-8.
+namespace platform {
+
+// Copies the value of key in section (or defaultValue when the file, section or key is missing) into buffer,
+// cut to at most size-1 bytes of UTF-8 on a character boundary; returns that byte count.
+int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
+                            int size, const QString& file);
+
+// Sets key in section to value, creating the file, the section (at the end of the file) or the key (after the last
+// key of its section) as needed. The whole file is replaced atomically; true on success.
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file);
+
+} // namespace platform

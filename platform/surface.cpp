@@ -1,0 +1,127 @@
+#include "platform/surface.h"
+
+#include "platform/errors.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+constexpr int DotsPerMeter96 = 3780; // 96 dpi
+}
+
+bool surfaceSizeAllowed(qint64 width, qint64 height) {
+    return width >= 0 && height >= 0 && width * height <= MaxSurfacePixels;
+}
+
+QImage newImage96(int width, int height) {
+    QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    if (image.isNull() && width > 0 && height > 0)
+        raiseError(ErrOutOfMemory);
+    image.setDotsPerMeterX(DotsPerMeter96);
+    image.setDotsPerMeterY(DotsPerMeter96);
+    return image;
+}
+
+Surface::Surface(int width, int height, QRgb backColor)
+    : m_image(newImage96(width, height)), m_width(std::max(width, 0)), m_height(std::max(height, 0)),
+      m_backColor(backColor) {
+    m_image.fill(m_backColor);
+}
+
+void Surface::resize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == m_width && height == m_height)
+        return;
+    if (!surfaceSizeAllowed(width, height))
+        raiseError(ErrOutOfMemory);
+    QImage resized = newImage96(width, height);
+    resized.fill(m_backColor);
+    const int rows = std::min(height, m_image.height());
+    const size_t rowBytes = size_t(std::min(width, m_image.width())) * sizeof(QRgb);
+    for (int row = 0; row < rows; ++row)
+        std::memcpy(resized.scanLine(row), m_image.constScanLine(row), rowBytes);
+    m_image = std::move(resized);
+    m_width = width;
+    m_height = height;
+}
+
+void Surface::Cls() {
+    m_image.fill(m_backColor);
+    m_textY = 0;
+}
+
+void Surface::setBackColor(QRgb color) {
+    m_backColor = color;
+    Cls();
+}
+
+QFont unsmoothedFont(const QFont& font) {
+    QFont result = font;
+    result.setStyleStrategy(QFont::NoAntialias);
+    result.setHintingPreference(QFont::PreferFullHinting);
+    return result;
+}
+
+void Surface::Print(const QString& text) {
+    const QFont font = unsmoothedFont(m_font);
+    const QFontMetrics metrics(font, &m_image);
+    if (!m_image.isNull()) {
+        QPainter painter(&m_image);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(m_foreColor));
+        painter.drawText(0, m_textY + metrics.ascent(), text);
+    }
+    m_textY += metrics.height();
+}
+
+int32_t Surface::Point(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return -1;
+    const QRgb pixel = reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x];
+    return int32_t(qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16));
+}
+
+void Surface::setPicture(const QImage& picture) {
+    if (!surfaceSizeAllowed(picture.width(), picture.height()))
+        raiseError(ErrOutOfMemory);
+    QImage converted = picture.convertToFormat(QImage::Format_RGB32);
+    if (converted.isNull() && !picture.isNull())
+        raiseError(ErrOutOfMemory);
+    converted.setDotsPerMeterX(DotsPerMeter96);
+    converted.setDotsPerMeterY(DotsPerMeter96);
+    m_image = std::move(converted);
+    m_width = picture.width();
+    m_height = picture.height();
+}
+
+bool BitBlt(Surface& destination, int x, int y, int width, int height, const Surface& source, int sourceX, int sourceY) {
+    // Clip against the source, then the destination, shifting both origins together.
+    qint64 left = 0, top = 0, right = width, bottom = height; // offsets within the requested rectangle
+    left = std::max<qint64>({left, -qint64(sourceX), -qint64(x)});
+    top = std::max<qint64>({top, -qint64(sourceY), -qint64(y)});
+    right = std::min<qint64>({right, qint64(source.ScaleWidth()) - sourceX, qint64(destination.ScaleWidth()) - x});
+    bottom = std::min<qint64>({bottom, qint64(source.ScaleHeight()) - sourceY, qint64(destination.ScaleHeight()) - y});
+    if (right <= left || bottom <= top)
+        return false;
+
+    const QImage& from = source.image();
+    QImage& to = destination.image();
+    const size_t rowBytes = size_t(right - left) * sizeof(QRgb);
+    // Copy through a temporary when a surface is copied onto itself with overlapping rows.
+    const bool sameImage = &from == &to;
+    const QImage fromCopy = sameImage ? from.copy() : QImage();
+    const QImage& reading = sameImage ? fromCopy : from;
+    for (qint64 row = top; row < bottom; ++row) {
+        const auto* sourceRow = reinterpret_cast<const QRgb*>(reading.constScanLine(int(sourceY + row))) + sourceX + left;
+        auto* destinationRow = reinterpret_cast<QRgb*>(to.scanLine(int(y + row))) + x + left;
+        std::memcpy(destinationRow, sourceRow, rowBytes);
+    }
+    return true;
+}
+
+} // namespace platform

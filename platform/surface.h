@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+namespace platform {
+
+// No surface may hold more pixels than this (512 MiB at 32 bits a pixel).
+inline constexpr qint64 MaxSurfacePixels = qint64(1) << 27;
+
+// True when a surface of w × h pixels is allowed.
+bool surfaceSizeAllowed(qint64 width, qint64 height);
+
+// The persistent drawing image of a picture box: its inner area (frame not included), a background
+// colour, a foreground colour, a font and a text position. Everything is in pixels at 96 dpi.
+class Surface {
+public:
+    explicit Surface(int width = 0, int height = 0, QRgb backColor = qRgb(255, 255, 255));
+
+    int ScaleWidth() const { return m_width; }
+    int ScaleHeight() const { return m_height; }
+
+    // Changes the size; what fits stays at the top left, new pixels take the background colour.
+    // A size beyond MaxSurfacePixels raises error 7 and changes nothing.
+    void resize(int width, int height);
+
+    void Cls();                        // background colour all over, text position (0, 0)
+    void setBackColor(QRgb color);     // repaints the whole image in the new colour
+    QRgb backColor() const { return m_backColor; }
+    void setForeColor(QRgb color) { m_foreColor = color; }
+    QRgb foreColor() const { return m_foreColor; }
+    void setFont(const QFont& font) { m_font = font; }
+    const QFont& font() const { return m_font; }
+
+    // One line of text at the text position in the font and foreground colour, without smoothing,
+    // so glyph pixels are exactly the foreground colour; the position moves to the next line.
+    void Print(const QString& text);
+
+    // The colour of one pixel with red in the low byte, or -1 outside the image.
+    int32_t Point(int x, int y) const;
+
+    // Replaces the image by a picture (converted to 32-bit RGB); the size follows the picture.
+    void setPicture(const QImage& picture);
+
+    const QImage& image() const { return m_image; }
+    QImage& image() { return m_image; }
+
+private:
+    QImage m_image;  // null when the surface has no pixels; its size is kept below even then
+    int m_width = 0;
+    int m_height = 0;
+    QRgb m_backColor;
+    QRgb m_foreColor = qRgb(0, 0, 0);
+    QFont m_font;
+    int m_textY = 0;
+};
+
+// A plain rectangle copy (SRCCOPY). The rectangle is clipped to both surfaces; destination pixels
+// with no source pixel keep their colour. Returns false when nothing could be copied.
+bool BitBlt(Surface& destination, int x, int y, int width, int height, const Surface& source, int sourceX, int sourceY);
+
+// The font as surfaces draw and measure text: no smoothing and full hinting, so glyph pixels are
+// exactly the text colour and every run gives the same pixels.
+QFont unsmoothedFont(const QFont& font);
+
+// A 32-bit RGB image of the given size at 96 dpi, the resolution every surface and measurement uses.
+QImage newImage96(int width, int height);
+
+} // namespace platform

@@ -1,0 +1,229 @@
+#include "app/basCommon.h"
+#include "board/fontface.h"
+#include "platform/messagebox.h"
+#include "ui/frmMain.h"
+#include "ui/frmMainLayout.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using app::Settings;
+using ui::frmMain;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QWidget* control(frmMain& window, const ui::ControlPlacement& place) {
+    const QString name = QString::fromLatin1(place.name);
+    const int i = place.index;
+    if (name == "LBL") return window.LBL[i];
+    if (name == "FLD") return window.FLD[i];
+    if (name == "DSP") return window.DSP[i];
+    if (name == "LST") return window.LST[i];
+    if (name == "DBTN") return window.DBTN[i];
+    if (name == "Area") return window.Area[i];
+    if (name == "Dot") return window.Dot[i];
+    if (name == "CHK") return window.CHK[i];
+    if (name == "SBTN") return window.SBTN[i];
+    if (name == "BTN") return window.BTN[i];
+    if (name == "MSG") return window.MSG;
+    if (name == "Board") return window.Board;
+    if (name == "TempPic") return window.TempPic;
+    return nullptr;
+}
+
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    QStringList m_messages;
+
+    QString iniPath() const { return m_folder.filePath(QStringLiteral("Lumidot.Ini")); }
+
+    // Start-up as the program does it: load, save at once, open the window.
+    std::unique_ptr<frmMain> startUp() {
+        app::LoadSettings();
+        app::SaveSettings();
+        auto window = std::make_unique<frmMain>();
+        window->Form_Load();
+        return window;
+    }
+
+private slots:
+    void initTestCase() {
+        board::registerJapaneseFaceSubstitutions();
+        QLocale::setDefault(QLocale::c());
+        app::setProgramFolder(m_folder.path());
+        platform::setMsgBoxHandler([this](const QString& prompt, int, const QString&) {
+            m_messages << prompt;
+            return int(platform::AnswerOk);
+        });
+    }
+
+    void init() {
+        QFile::remove(iniPath());
+        m_messages.clear();
+    }
+
+    void firstStartShowsTheDefaults() {
+        auto window = startUp();
+        QCOMPARE(window->FLD[0]->text(), QStringLiteral("Sample"));
+        QCOMPARE(window->DSP[0]->text(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(window->DSP[1]->text(), QStringLiteral("10"));
+        QVERIFY(!window->CHK[0]->isChecked() && !window->CHK[1]->isChecked());
+        QCOMPARE(window->LST[1]->count(), 17);
+        QCOMPARE(window->LST[1]->item(0)->text(), QStringLiteral("8"));
+        QCOMPARE(window->LST[1]->item(16)->text(), QStringLiteral("24"));
+        QVERIFY(window->LST[0]->selectedItems().isEmpty() && window->LST[1]->selectedItems().isEmpty());
+        QVERIFY(!window->LST[0]->findItems(QStringLiteral("IPAPGothic"), Qt::MatchExactly).isEmpty());
+        QVERIFY(window->LST[0]->findItems(QStringLiteral("Sans Serif"), Qt::MatchExactly).isEmpty());
+        QCOMPARE(window->MSG->text(), QStringLiteral("Lumidot"));
+        QVERIFY(window->isEnabled());
+        QCOMPARE(int(window->boardState().CellWidth), 0); // nothing rendered at start-up
+        QCOMPARE(board::reportedFontName(window->boardState().TempPic.font()), QStringLiteral("IPAPGothic"));
+    }
+
+    void startRendersThenStoresWhatTheMaskReports() {
+        auto window = startUp();
+        window->FLD[0]->setText(QStringLiteral("Hello"));
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        const board::BoardState& state = window->boardState();
+        QCOMPARE(int(state.CellWidth), 8);
+        QVERIFY(state.Board.ScaleWidth() > 0);
+        QCOMPARE(window->Board->size(), QSize(state.Board.ScaleWidth() + 2, state.Board.ScaleHeight() + 2));
+        QCOMPARE(Settings.Mongon, QStringLiteral("Hello"));
+        QCOMPARE(Settings.FontName, QStringLiteral("IPAPGothic")); // what the mask really uses
+        QCOMPARE(Settings.FontSize, 10.0f);
+        const QByteArray saved = readAll(iniPath());
+        QVERIFY(saved.contains("Mongon=Hello"));
+        QVERIFY(saved.contains("Name=IPAPGothic"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void aFailedRenderIsReportedAndStoresNothing() {
+        auto window = startUp();
+        const QByteArray before = readAll(iniPath());
+        window->FLD[0]->setText(QString(1200, QLatin1Char('M'))); // far wider than 4096 columns
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        QCOMPARE(m_messages, QStringList{QStringLiteral("6:オーバーフローしました。")});
+        QCOMPARE(Settings.Mongon, QStringLiteral("Sample"));
+        QCOMPARE(readAll(iniPath()), before);
+        // The program goes on: the next start works.
+        window->FLD[0]->setText(QStringLiteral("Hi"));
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        QCOMPARE(Settings.Mongon, QStringLiteral("Hi"));
+        QCOMPARE(m_messages.size(), 1);
+    }
+
+    void pickingASizeAppliesTheFontWithoutRedrawing() {
+        auto window = startUp();
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        const QImage board = window->boardState().Board.image().copy();
+        window->LST[1]->setCurrentRow(4);
+        QCOMPARE(window->DSP[1]->text(), QStringLiteral("12"));
+        QCOMPARE(window->boardState().TempPic.font().pointSizeF(), 12.0);
+        QCOMPARE(window->boardState().SizeMongon.font().pointSizeF(), 12.0);
+        QCOMPARE(board::reportedFontName(window->boardState().TempPic.font()), QStringLiteral("IPAPGothic"));
+        QCOMPARE(window->boardState().Board.image(), board);
+        QCOMPARE(Settings.FontSize, 10.0f); // stored only by the next start
+    }
+
+    void pickingAFaceAppliesIt() {
+        auto window = startUp();
+        const QList<QListWidgetItem*> found = window->LST[0]->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        window->LST[0]->setCurrentItem(found.first());
+        QCOMPARE(window->DSP[0]->text(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(board::reportedFontName(window->boardState().SizeMongon.font()), QStringLiteral("DejaVu Serif"));
+    }
+
+    void tickingBoldSetsTheFlagAndBothFonts() {
+        auto window = startUp();
+        window->CHK[1]->click();
+        QCOMPARE(int(Settings.Tick), -1);
+        QVERIFY(window->boardState().TempPic.font().bold());
+        QVERIFY(window->boardState().SizeMongon.font().bold());
+        window->CHK[1]->click();
+        QCOMPARE(int(Settings.Tick), 0);
+        QVERIFY(!window->boardState().SizeMongon.font().bold());
+    }
+
+    void aStoredItalicIsRestoredThroughItsHandler() {
+        writeAll(iniPath(), "[Font]\nItalic=7\n");
+        auto window = startUp();
+        QVERIFY(window->CHK[0]->isChecked());
+        QCOMPARE(int(Settings.Italic), -1); // the handler ran and stored true as -1
+        QVERIFY(window->boardState().TempPic.font().italic());
+        QCOMPARE(board::reportedFontName(window->boardState().SizeMongon.font()), QStringLiteral("IPAPGothic"));
+        app::SaveSettings();
+        QVERIFY(readAll(iniPath()).contains("Italic=-1"));
+    }
+
+    void closeSavesNothing() {
+        auto window = startUp();
+        window->show();
+        const QByteArray before = readAll(iniPath());
+        window->CHK[0]->click();
+        QTest::mouseClick(window->BTN[3], Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(readAll(iniPath()), before);
+    }
+
+    void controlsStandWhereTheDesignPutsThem() {
+        auto window = startUp();
+        for (const ui::ControlPlacement& place : ui::MainWindowLayout) {
+            QWidget* widget = control(*window, place);
+            QVERIFY2(widget, place.name);
+            QCOMPARE(widget->geometry(), QRect(place.x, place.y, place.width, place.height));
+            QCOMPARE(widget->parentWidget(), place.insideArea ? static_cast<QWidget*>(window->Area[place.index]) : window.get());
+        }
+        QCOMPARE(window->size(), QSize(ui::MainWindowClientWidth, ui::MainWindowClientHeight));
+        QCOMPARE(window->LBL[0]->text(), QStringLiteral("文字"));
+        QCOMPARE(window->BTN[2]->text(), QStringLiteral("ｵﾌﾟｼｮﾝ"));
+        QVERIFY(window->DSP[1]->alignment() & Qt::AlignRight);
+        QVERIFY(window->TempPic->isHidden());
+        QCOMPARE(window->Board->toolTip(), QStringLiteral("画像をクリックすると、クリップボードへコピーします。"));
+        QVERIFY(window->Dot[0]->acceptDrops() && window->Area[1]->acceptDrops());
+        QCOMPARE(window->boardState().Dot[0].ScaleWidth(), 8);
+        QCOMPARE(window->Dot[0]->size(), QSize(10, 10));
+    }
+
+    void tabReachesTheControlsInTheirColumnOrder() {
+        auto window = startUp();
+        const QList<QWidget*> expected = {window->BTN[0],  window->DBTN[0], window->DBTN[1], window->BTN[1],
+                                          window->LST[1],  window->BTN[3],  window->CHK[0],  window->CHK[1],
+                                          window->BTN[2],  window->SBTN[0], window->SBTN[1], window->SBTN[2],
+                                          window->SBTN[3], window->LST[0],  window->FLD[0]};
+        QList<QWidget*> reached;
+        QWidget* widget = window->FLD[0];
+        for (int n = 0; n < expected.size(); ++n) {
+            do
+                widget = widget->nextInFocusChain();
+            while (widget->focusPolicy() == Qt::NoFocus || widget->isHidden() || widget == window.get());
+            reached << widget;
+        }
+        QCOMPARE(reached, expected);
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmmain.moc"

@@ -1,0 +1,268 @@
+#include "app/basCommon.h"
+
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using app::Settings;
+
+namespace {
+
+// What a save writes to a new file, each line "section/key=value" with sections in file order.
+const QStringList savedKeys = {"Data/Mongon=Sample", "Font/Name=ＭＳ Ｐゴシック",
+                               "Font/Size=10",       "Font/Italic=0",
+                               "Font/Tick=0",        "JPEG/Rate=50",
+                               "JPEG/Prgrs=0",       "PNG/Rate=1"};
+
+// A settings file holding every saved key, with the values in changes ("section/key" -> text) instead of defaults.
+QByteArray settingsFile(const QHash<QString, QString>& changes = {}) {
+    QString text;
+    QString section;
+    for (const QString& entry : savedKeys) {
+        const QString path = entry.section(u'=', 0, 0);
+        const QString name = path.section(u'/', 0, 0);
+        if (name != section)
+            text += u'[' + name + QStringLiteral("]\n");
+        section = name;
+        text += path.section(u'/', 1) + u'=' + changes.value(path, entry.section(u'=', 1)) + u'\n';
+    }
+    return text.toUtf8();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void firstRunUsesAndSavesDefaults();
+    void integerFields_data();
+    void integerFields();
+    void fontSizeKeepsFraction();
+    void badNumberRaises_data();
+    void badNumberRaises();
+    void message_data();
+    void message();
+    void handWrittenGifSurvivesSave();
+    void settingsPathFor_data();
+    void settingsPathFor();
+
+private:
+    QString iniPath() const { return m_folder->filePath("Lumidot.Ini"); }
+
+    QTemporaryDir m_configHome;
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+void TestSettings::initTestCase() {
+    QLocale::setDefault(QLocale::c());
+    // The fallback settings folder must land in a scratch folder, never in the user's real configuration.
+    QVERIFY(m_configHome.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.path()));
+}
+
+void TestSettings::init() {
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+    app::setProgramFolder(m_folder->path());
+    Settings = app::SettingsRecord{};
+}
+
+void TestSettings::firstRunUsesAndSavesDefaults() {
+    app::LoadSettings();
+    QCOMPARE(Settings.IniPath, iniPath());
+    QVERIFY(!QFile::exists(iniPath())); // loading never writes
+    QCOMPARE(Settings.Mongon, "Sample");
+    QCOMPARE(Settings.FontName, "ＭＳ Ｐゴシック");
+    QCOMPARE(Settings.FontSize, 10.0f);
+    QCOMPARE(Settings.Italic, 0);
+    QCOMPARE(Settings.Tick, 0);
+    QCOMPARE(Settings.JpegRate, 50);
+    QCOMPARE(Settings.JpegPrgrs, 0);
+    QCOMPARE(Settings.PngRate, 1);
+    QCOMPARE(Settings.Gif, 1);
+
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), QByteArray("[Data]\n"
+                                             "Mongon=Sample\n"
+                                             "[Font]\n"
+                                             "Name=ＭＳ Ｐゴシック\n"
+                                             "Size=10\n"
+                                             "Italic=0\n"
+                                             "Tick=0\n"
+                                             "[JPEG]\n"
+                                             "Rate=50\n"
+                                             "Prgrs=0\n"
+                                             "[PNG]\n"
+                                             "Rate=1\n"));
+}
+
+void TestSettings::integerFields_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+
+    // clang-format off
+    QTest::newRow("1") << "1" << 1;
+    QTest::newRow("7") << "7" << 7;
+    QTest::newRow("-1") << "-1" << -1;
+    QTest::newRow("blanks") << " 12 " << 12;
+    QTest::newRow("2.5 to even") << "2.5" << 2;
+    QTest::newRow("3.5 to even") << "3.5" << 4;
+    QTest::newRow("0.4") << "0.4" << 0;
+    QTest::newRow("largest") << "32767" << 32767;
+    // clang-format on
+}
+
+void TestSettings::integerFields() {
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    const QStringList keys = {"Font/Italic", "Font/Tick", "JPEG/Rate", "JPEG/Prgrs", "PNG/Rate"};
+    QHash<QString, QString> written;
+    QHash<QString, QString> expected;
+    for (const QString& key : keys) {
+        written[key] = text;
+        expected[key] = QString::number(value);
+    }
+    writeFile(iniPath(), settingsFile(written) + "[Options]\nGIF=" + text.toUtf8() + "\n");
+
+    app::LoadSettings();
+    for (const int16_t field :
+         {Settings.Italic, Settings.Tick, Settings.JpegRate, Settings.JpegPrgrs, Settings.PngRate, Settings.Gif})
+        QCOMPARE(field, value);
+
+    // The start-up save writes each number back in its plain form and leaves the hand-edited GIF alone.
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), settingsFile(expected) + "[Options]\nGIF=" + text.toUtf8() + "\n");
+}
+
+void TestSettings::fontSizeKeepsFraction() {
+    const QByteArray file = settingsFile({{"Font/Size", "10.5"}});
+    writeFile(iniPath(), file);
+    app::LoadSettings();
+    QCOMPARE(Settings.FontSize, 10.5f);
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), file);
+}
+
+void TestSettings::badNumberRaises_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("number");
+
+    // clang-format off
+    QTest::newRow("empty size") << settingsFile({{"Font/Size", ""}}) << "[Font] Size" << "" << 13;
+    QTest::newRow("word size") << settingsFile({{"Font/Size", "abc"}}) << "[Font] Size" << "abc" << 13;
+    QTest::newRow("huge size") << settingsFile({{"Font/Size", "1e39"}}) << "[Font] Size" << "1e39" << 6;
+    QTest::newRow("rate overflow") << settingsFile({{"JPEG/Rate", "40000"}}) << "[JPEG] Rate" << "40000" << 6;
+    QTest::newRow("word italic") << settingsFile({{"Font/Italic", "yes"}}) << "[Font] Italic" << "yes" << 13;
+    QTest::newRow("word gif") << settingsFile() + "[Options]\nGIF=no\n" << "[Options] GIF" << "no" << 13;
+    // clang-format on
+}
+
+void TestSettings::badNumberRaises() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, where);
+    QFETCH(QString, value);
+    QFETCH(int, number);
+    writeFile(iniPath(), file);
+
+    try {
+        app::LoadSettings();
+        QFAIL("no error raised");
+    } catch (const platform::RuntimeError& error) {
+        QCOMPARE(error.number(), number);
+        const QString description = error.description();
+        QVERIFY2(description.contains(u'"' + iniPath() + u'"'), qPrintable(description));
+        QVERIFY2(description.contains(where), qPrintable(description));
+        QVERIFY2(description.contains(u'"' + value + u'"'), qPrintable(description));
+        QVERIFY2(description.endsWith(platform::errorDescription(number)), qPrintable(description));
+    }
+    QCOMPARE(readFile(iniPath()), file);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestSettings::message_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+
+    // clang-format off
+    QTest::newRow("300 characters") << QString(300, u'x') << QString(254, u'x');
+    QTest::newRow("Japanese") << QString(100, u'字') << QString(84, u'字');
+    QTest::newRow("empty, not the default") << "" << "";
+    QTest::newRow("NUL ends it") << QStringLiteral("ab") + QChar(0) + QStringLiteral("cd") << "ab";
+    // clang-format on
+}
+
+void TestSettings::message() {
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    writeFile(iniPath(), settingsFile({{"Data/Mongon", text}}));
+    app::LoadSettings();
+    QCOMPARE(Settings.Mongon, message);
+}
+
+void TestSettings::handWrittenGifSurvivesSave() {
+    QByteArray file = settingsFile();
+    file.insert(file.indexOf("[Font]"), "; set by hand\n[Options]\nGIF=0\n\n");
+    writeFile(iniPath(), file);
+
+    app::LoadSettings();
+    QCOMPARE(Settings.Gif, 0);
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), file);
+    app::LoadSettings();
+    QCOMPARE(Settings.Gif, 0);
+}
+
+void TestSettings::settingsPathFor_data() {
+    QTest::addColumn<QString>("folder"); // relative to the test's folder; "*" for the folder itself
+    QTest::addColumn<bool>("inFolder");
+
+    // clang-format off
+    QTest::newRow("writable folder") << "*" << true;
+    QTest::newRow("with separator") << "*/" << true;
+    QTest::newRow("missing folder") << "*/missing" << false;
+    QTest::newRow("a file") << "*/Lumidot.Ini" << false;
+    // clang-format on
+}
+
+void TestSettings::settingsPathFor() {
+    QFETCH(QString, folder);
+    QFETCH(bool, inFolder);
+    writeFile(iniPath(), "");
+    folder.replace(u'*', m_folder->path());
+
+    const QString path = app::settingsPathFor(folder);
+    if (inFolder) {
+        QCOMPARE(path, m_folder->path() + "/Lumidot.Ini");
+        return;
+    }
+    const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QVERIFY(configFolder.startsWith(m_configHome.path() + u'/'));
+    QCOMPARE(path, configFolder + "/Lumidot.Ini");
+    QVERIFY(QFileInfo(configFolder).isDir());
+}
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"

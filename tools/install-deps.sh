@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, running and testing Lumidot need.
+set -eu
+packages="g++ cmake ninja-build pkg-config qt6-base-dev libfontconfig-dev fonts-ipafont-gothic"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+as_root=""
+[ "$(id -u)" -eq 0 ] || as_root="sudo"
+$as_root apt-get update
+DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing

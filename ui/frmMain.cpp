@@ -1,0 +1,196 @@
+#include "ui/frmMain.h"
+
+#include "app/basCommon.h"
+#include "board/basFontListGet.h"
+#include "board/fontface.h"
+#include "platform/errors.h"
+#include "platform/numbers.h"
+#include "ui/frmMainLayout.h"
+#include "ui/pictures.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+using platform::runTrapped;
+using platform::skipOnError;
+
+namespace {
+
+// Keeps the picture boxes the same size as their surfaces once a render ends, however it ends.
+class FitBoxesOnExit {
+public:
+    explicit FitBoxesOnExit(std::initializer_list<PictureBox*> boxes) : m_boxes(boxes) {}
+    ~FitBoxesOnExit() {
+        for (PictureBox* box : m_boxes)
+            box->fitToSurface();
+    }
+
+private:
+    std::vector<PictureBox*> m_boxes;
+};
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Lumidot"));
+    setWindowIcon(windowIcon());
+    setGeometry(MainWindowLeft, MainWindowTop, MainWindowClientWidth, MainWindowClientHeight);
+    setFixedSize(MainWindowClientWidth, MainWindowClientHeight);
+    createControls();
+    connectHandlers();
+}
+
+void frmMain::createControls() {
+    std::vector<std::pair<int, QWidget*>> tabColumn;
+    for (const ControlPlacement& place : MainWindowLayout) {
+        const QString name = QString::fromLatin1(place.name);
+        const QString caption = QString::fromUtf8(place.caption);
+        const int i = place.index;
+        QWidget* parent = place.insideArea ? static_cast<QWidget*>(Area[i]) : this;
+        QWidget* control = nullptr;
+        switch (place.kind) {
+        case ControlKind::Label:
+        case ControlKind::FramedLabel: {
+            auto* label = new QLabel(caption, parent);
+            label->setAlignment(place.alignment);
+            if (place.kind == ControlKind::FramedLabel)
+                label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            (name == QLatin1String("MSG") ? MSG : (name == QLatin1String("DSP") ? DSP[i] : LBL[i])) = label;
+            control = label;
+            break;
+        }
+        case ControlKind::TextBox:
+            control = FLD[i] = new QLineEdit(caption, parent);
+            break;
+        case ControlKind::ListBox:
+            control = LST[i] = new QListWidget(parent);
+            LST[i]->setSelectionMode(QAbstractItemView::SingleSelection);
+            break;
+        case ControlKind::Button:
+            control = new QPushButton(caption, parent);
+            (name == QLatin1String("DBTN") ? DBTN[i] : BTN[i]) = static_cast<QPushButton*>(control);
+            break;
+        case ControlKind::PictureButton:
+            control = SBTN[i] = new QPushButton(parent);
+            SBTN[i]->setIcon(QIcon(QPixmap::fromImage(arrowPicture(ArrowDirection(i)))));
+            SBTN[i]->setIconSize(QSize(14, 14));
+            break;
+        case ControlKind::CheckBox:
+            control = CHK[i] = new QCheckBox(caption, parent);
+            break;
+        case ControlKind::PictureBox:
+            if (name == QLatin1String("Area")) {
+                control = Area[i] = new PictureBox(nullptr, true, parent);
+                Area[i]->setAcceptDrops(true);
+            } else if (name == QLatin1String("Dot")) {
+                control = Dot[i] = new PictureBox(&m_state.Dot[i], true, parent);
+                Dot[i]->setAcceptDrops(true);
+            } else if (name == QLatin1String("Board")) {
+                control = Board = new PictureBox(&m_state.Board, true, parent);
+                Board->setToolTip(QStringLiteral("画像をクリックすると、クリップボードへコピーします。"));
+            } else {
+                control = TempPic = new PictureBox(&m_state.TempPic, false, parent);
+                TempPic->hide();
+            }
+            control->setFocusPolicy(Qt::NoFocus);
+            break;
+        }
+        control->setGeometry(place.x, place.y, place.width, place.height);
+        if (control->focusPolicy() != Qt::NoFocus)
+            tabColumn.emplace_back(place.tab, control);
+    }
+    std::sort(tabColumn.begin(), tabColumn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t n = 1; n < tabColumn.size(); ++n)
+        setTabOrder(tabColumn[n - 1].second, tabColumn[n].second);
+    // Labels never take the focus; the dot boxes start at the size of their pictures.
+    for (QLabel* label : {LBL[0], LBL[1], LBL[2], LBL[3], DSP[0], DSP[1], MSG})
+        label->setFocusPolicy(Qt::NoFocus);
+    for (PictureBox* dot : Dot)
+        dot->fitToSurface();
+}
+
+void frmMain::connectHandlers() {
+    for (int16_t i = 0; i < int16_t(BTN.size()); ++i)
+        connect(BTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { BTN_Click(i); }); });
+    for (int16_t i = 0; i < int16_t(LST.size()); ++i)
+        connect(LST[i], &QListWidget::itemSelectionChanged, this, [this, i] { runTrapped([&] { LST_Click(i); }); });
+    for (int16_t i = 0; i < int16_t(CHK.size()); ++i)
+        connect(CHK[i], &QCheckBox::toggled, this, [this, i] { runTrapped([&] { CHK_Click(i); }); });
+}
+
+void frmMain::Form_Load() { InitMainWindow(); }
+
+void frmMain::InitMainWindow() {
+    using app::Settings;
+    setEnabled(false);
+    skipOnError([&] { show(); });
+    skipOnError([&] { LST[0]->clear(); });
+    skipOnError([&] { LST[1]->clear(); });
+    skipOnError([&] { DSP[1]->setText(platform::formatSingle(Settings.FontSize)); });
+    skipOnError([&] {
+        for (int n = 8; n <= 24; ++n)
+            LST[1]->addItem(QString::number(n));
+    });
+    skipOnError([&] { CHK[0]->setChecked(Settings.Italic != 0); });
+    skipOnError([&] { CHK[1]->setChecked(Settings.Tick != 0); });
+    skipOnError([&] { FLD[0]->setText(Settings.Mongon); });
+    skipOnError([&] { DSP[0]->setText(Settings.FontName); });
+    skipOnError([&] {
+        QStringList families;
+        board::GetFontList(families);
+        LST[0]->addItems(families);
+    });
+    skipOnError([&] { ApplyFont(); });
+    setEnabled(true);
+    skipOnError([&] { MSG->setText(QStringLiteral("Lumidot")); });
+    FLD[0]->setFocus();
+}
+
+void frmMain::BTN_Click(int16_t Index) {
+    using app::Settings;
+    switch (Index) {
+    case 0:
+        DrawBoard();
+        Settings.Mongon = FLD[0]->text();
+        Settings.FontName = board::reportedFontName(m_state.TempPic.font());
+        Settings.FontSize = board::reportedFontSize(m_state.TempPic.font());
+        app::SaveSettings();
+        break;
+    case 3:
+        close();
+        break;
+    default: // saving and the save options come with their own windows
+        break;
+    }
+}
+
+void frmMain::LST_Click(int16_t Index) {
+    const QList<QListWidgetItem*> selected = LST[Index]->selectedItems();
+    DSP[Index]->setText(selected.isEmpty() ? QString() : selected.first()->text());
+    ApplyFont();
+}
+
+void frmMain::CHK_Click(int16_t Index) {
+    const int16_t flag = CHK[Index]->isChecked() ? -1 : 0;
+    (Index == 0 ? app::Settings.Italic : app::Settings.Tick) = flag;
+    ApplyFont();
+}
+
+void frmMain::ApplyFont() {
+    board::applyFont(m_state, DSP[0]->text(), DSP[1]->text(), app::Settings.Italic != 0, app::Settings.Tick != 0);
+}
+
+void frmMain::DrawBoard() {
+    const FitBoxesOnExit fit{Board, TempPic};
+    board::DrawBoard(m_state, FLD[0]->text(), [this] { Board->Refresh(); });
+}
+
+} // namespace ui

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "board/DrawBoard.h"
+#include "ui/picturebox.h"
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace ui {
+
+// The main window: its controls stand where the design puts them; its handlers forward to the core.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void BTN_Click(int16_t Index);
+    void LST_Click(int16_t Index);
+    void CHK_Click(int16_t Index);
+
+    board::BoardState& boardState() { return m_state; }
+
+    std::array<QLabel*, 4> LBL{};
+    std::array<QLineEdit*, 1> FLD{};
+    std::array<QLabel*, 2> DSP{};
+    std::array<QListWidget*, 2> LST{};
+    std::array<QPushButton*, 2> DBTN{};
+    std::array<PictureBox*, 2> Area{};
+    std::array<PictureBox*, 2> Dot{};
+    std::array<QCheckBox*, 2> CHK{};
+    std::array<QPushButton*, 4> SBTN{};
+    std::array<QPushButton*, 4> BTN{};
+    QLabel* MSG = nullptr;
+    PictureBox* Board = nullptr;
+    PictureBox* TempPic = nullptr;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void InitMainWindow();
+    void ApplyFont();
+    void DrawBoard();
+
+    board::BoardState m_state;
+};
+
+} // namespace ui
