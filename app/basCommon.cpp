@@ -35,8 +35,10 @@ auto readNumber(const QString& section, const QString& key, const QString& defau
 
 } // namespace
 
-void LoadSettings() {
-    Settings.IniPath = settingsPathFor(programFolder());
+void LoadSettings() { LoadSettingsFrom(settingsPathFor(programFolder())); }
+
+void LoadSettingsFrom(const QString& iniPath) {
+    Settings.IniPath = iniPath;
     Settings.Mongon =
         ReadIni(QStringLiteral("Data"), QStringLiteral("Mongon"), QStringLiteral("Sample"), Settings.IniPath);
     Settings.FontName =

@@ -25,6 +25,8 @@ extern SettingsRecord Settings; // the process-wide record, lives for the whole 
 // Fills Settings from the settings file, defaults for what is missing. A value that is not a number, or is out of
 // range, raises platform::RuntimeError (13 or 6) naming the file, section, key and value; loading stops there.
 void LoadSettings();
+// The same from a settings file named by its path (for the batch renderer).
+void LoadSettingsFrom(const QString& iniPath);
 // Writes Settings back to the settings file; failures are ignored.
 void SaveSettings();
 

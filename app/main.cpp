@@ -2,6 +2,7 @@
 #include "board/fontface.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
+#include "ui/filedialogs.h"
 #include "ui/frmMain.h"
 #include "ui/messageboxes.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumidot"));
     ui::installMessageBoxes();
+    ui::installFileDialogs();
     board::registerJapaneseFaceSubstitutions();
     return Main(application);
 }

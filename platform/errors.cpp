@@ -20,6 +20,8 @@ QString errorDescription(int number) {
         return QStringLiteral("パス名が無効です。");
     case ErrPathNotFound:
         return QStringLiteral("パスが見つかりません。");
+    case ErrClipboard:
+        return QStringLiteral("クリップボードを開けません。");
     default:
         return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
     }

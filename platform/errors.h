@@ -14,6 +14,7 @@ enum ErrorNumber : int {
     ErrFileNotFound = 53,
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
+    ErrClipboard = 521,
 };
 
 // A run-time error: a number and a description. Procedures that skip failing steps catch it;

@@ -1,8 +1,9 @@
 #include "platform/profile.h"
 
+#include "platform/atomicfile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -180,12 +181,10 @@ bool saveProfile(const ProfileText& text, const QString& file) {
     QByteArray bytes = text.hasBom ? utf8Bom : QByteArray();
     for (const QString& line : text.lines)
         bytes += line.toUtf8() + lineEnd;
-    // QSaveFile writes beside the file and renames on commit; a failed write anywhere makes commit fail.
-    QSaveFile output(file);
+    AtomicFile output(file);
     if (!output.open(QIODevice::WriteOnly))
         return false;
-    output.write(bytes);
-    return output.commit();
+    return output.write(bytes) == bytes.size() && output.commit();
 }
 
 } // namespace

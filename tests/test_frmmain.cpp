@@ -2,7 +2,7 @@
 #include "board/fontface.h"
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
-#include "ui/frmMainLayout.h"
+#include "ui/layout.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -194,7 +194,7 @@ private slots:
             QWidget* widget = control(*window, place);
             QVERIFY2(widget, place.name);
             QCOMPARE(widget->geometry(), QRect(place.x, place.y, place.width, place.height));
-            QCOMPARE(widget->parentWidget(), place.insideArea ? static_cast<QWidget*>(window->Area[place.index]) : window.get());
+            QCOMPARE(widget->parentWidget(), place.frame < 0 ? static_cast<QWidget*>(window.get()) : window->Area[place.frame]->clientArea());
         }
         QCOMPARE(window->size(), QSize(ui::MainWindowClientWidth, ui::MainWindowClientHeight));
         QCOMPARE(window->LBL[0]->text(), QStringLiteral("文字"));

@@ -3,15 +3,22 @@
 #include "app/basCommon.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
+#include "board/rotation.h"
+#include "dialogs/clsDialog.h"
+#include "dots/LoadDotImage.h"
+#include "platform/clipboard.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
-#include "ui/frmMainLayout.h"
+#include "output/SaveBoard.h"
+#include "ui/frmJPEG.h"
+#include "ui/layout.h"
 #include "ui/pictures.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 
 #include <algorithm>
@@ -54,7 +61,7 @@ void frmMain::createControls() {
         const QString name = QString::fromLatin1(place.name);
         const QString caption = QString::fromUtf8(place.caption);
         const int i = place.index;
-        QWidget* parent = place.insideArea ? static_cast<QWidget*>(Area[i]) : this;
+        QWidget* parent = place.frame < 0 ? static_cast<QWidget*>(this) : Area[place.frame]->clientArea();
         QWidget* control = nullptr;
         switch (place.kind) {
         case ControlKind::Label:
@@ -102,14 +109,16 @@ void frmMain::createControls() {
             }
             control->setFocusPolicy(Qt::NoFocus);
             break;
+        default: // the main window has no group frames or scales
+            continue;
         }
         control->setGeometry(place.x, place.y, place.width, place.height);
+        if (auto* label = qobject_cast<QLabel*>(control))
+            fitCaption(label);
         if (control->focusPolicy() != Qt::NoFocus)
             tabColumn.emplace_back(place.tab, control);
     }
-    std::sort(tabColumn.begin(), tabColumn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t n = 1; n < tabColumn.size(); ++n)
-        setTabOrder(tabColumn[n - 1].second, tabColumn[n].second);
+    setTabColumn(tabColumn);
     // Labels never take the focus; the dot boxes start at the size of their pictures.
     for (QLabel* label : {LBL[0], LBL[1], LBL[2], LBL[3], DSP[0], DSP[1], MSG})
         label->setFocusPolicy(Qt::NoFocus);
@@ -124,6 +133,16 @@ void frmMain::connectHandlers() {
         connect(LST[i], &QListWidget::itemSelectionChanged, this, [this, i] { runTrapped([&] { LST_Click(i); }); });
     for (int16_t i = 0; i < int16_t(CHK.size()); ++i)
         connect(CHK[i], &QCheckBox::toggled, this, [this, i] { runTrapped([&] { CHK_Click(i); }); });
+    for (int16_t i = 0; i < int16_t(SBTN.size()); ++i)
+        connect(SBTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { SBTN_Click(i); }); });
+    connect(Board, &PictureBox::clicked, this, [this] { runTrapped([&] { Board_Click(); }); });
+    for (int16_t i = 0; i < int16_t(DBTN.size()); ++i) {
+        connect(DBTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { DBTN_Click(i); }); });
+        connect(Area[i], &PictureBox::filesDropped, this,
+                [this, i](const QMimeData* data) { runTrapped([&] { Area_OLEDragDrop(i, data); }); });
+        connect(Dot[i], &PictureBox::filesDropped, this,
+                [this, i](const QMimeData* data) { runTrapped([&] { Dot_OLEDragDrop(i, data); }); });
+    }
 }
 
 void frmMain::Form_Load() { InitMainWindow(); }
@@ -164,10 +183,20 @@ void frmMain::BTN_Click(int16_t Index) {
         Settings.FontSize = board::reportedFontSize(m_state.TempPic.font());
         app::SaveSettings();
         break;
+    case 1:
+        output::SaveBoard(m_state, this, MSG->text(), [this](const QString& status) {
+            MSG->setText(status);
+            MSG->repaint(); // shows while the file is written
+        });
+        break;
+    case 2: {
+        frmJPEG options(this);
+        options.Form_Load();
+        options.exec();
+        break;
+    }
     case 3:
         close();
-        break;
-    default: // saving and the save options come with their own windows
         break;
     }
 }
@@ -182,6 +211,51 @@ void frmMain::CHK_Click(int16_t Index) {
     const int16_t flag = CHK[Index]->isChecked() ? -1 : 0;
     (Index == 0 ? app::Settings.Italic : app::Settings.Tick) = flag;
     ApplyFont();
+}
+
+void frmMain::SBTN_Click(int16_t Index) {
+    board::rotateBoard(m_state, Index, [this] { Board->Refresh(); });
+}
+
+void frmMain::Board_Click() {
+    platform::clipboardClear();
+    platform::clipboardSetPicture(m_state.Board.image());
+}
+
+// The new dot shows at once; the board keeps its look until the next render.
+void frmMain::DBTN_Click(int16_t Index) {
+    dialogs::clsDialog dialog;
+    dialog.SelectTitle = Index == 0 ? QStringLiteral("オンの画像") : QStringLiteral("オフの画像");
+    const QString patterns = app::Settings.Gif != 0 ? QStringLiteral("*.bmp;*.gif;*.ico;*.jpg;*.png")
+                                                    : QStringLiteral("*.bmp;*.ico;*.jpg;*.png");
+    dialog.FilterPattern = QStringLiteral("画像ファイル") + QChar(0) + patterns + QChar(0);
+    dialog.SelectFlags = platform::formatInt(platform::OfnHideReadOnly | platform::OfnFileMustExist);
+    const QString fileName = dialog.OpenFile(this);
+    if (fileName.isEmpty())
+        return;
+    dots::LoadDotImage(m_state, fileName, Index); // traps its own errors: a file that fails changes nothing
+    showDot(Index);
+}
+
+void frmMain::Area_OLEDragDrop(int16_t Index, const QMimeData* Data) {
+    QStringList fileNames;
+    for (const QUrl& url : Data->urls())
+        if (url.isLocalFile())
+            fileNames << url.toLocalFile();
+    if (fileNames.isEmpty())
+        return;
+    dots::loadDroppedDotFiles(m_state, fileNames, Index);
+    showDot(Index);
+}
+
+void frmMain::Dot_OLEDragDrop(int16_t Index, const QMimeData* Data) {
+    Area_OLEDragDrop(Index, Data);
+}
+
+// The dot box takes the size of its picture; a dot larger than its frame box is cut off there.
+void frmMain::showDot(int16_t Index) {
+    Dot[Index]->fitToSurface();
+    Dot[Index]->Refresh();
 }
 
 void frmMain::ApplyFont() {

@@ -12,6 +12,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPushButton;
 
 namespace ui {
@@ -27,6 +28,11 @@ public:
     void BTN_Click(int16_t Index);
     void LST_Click(int16_t Index);
     void CHK_Click(int16_t Index);
+    void SBTN_Click(int16_t Index);
+    void Board_Click();
+    void DBTN_Click(int16_t Index);
+    void Area_OLEDragDrop(int16_t Index, const QMimeData* Data);
+    void Dot_OLEDragDrop(int16_t Index, const QMimeData* Data);
 
     board::BoardState& boardState() { return m_state; }
 
@@ -50,6 +56,7 @@ private:
     void InitMainWindow();
     void ApplyFont();
     void DrawBoard();
+    void showDot(int16_t Index);
 
     board::BoardState m_state;
 };

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QMimeData;
+
 namespace ui {
 
 // A picture box: shows a surface's persistent image inside an optional flat one-pixel frame. The
@@ -21,17 +23,28 @@ public:
     void fitToSurface();
     // Shows the image as it is now.
     void Refresh() { update(); }
+    // The area inside the frame, where controls placed in this box live: their places count from its
+    // top-left corner and whatever reaches beyond its edge is cut off there.
+    QWidget* clientArea();
 
 signals:
     void clicked();
+    // Local files were dropped on a box that accepts drops; data lists them as URLs.
+    void filesDropped(const QMimeData* data);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QRect innerRect() const { return rect().adjusted(frameWidth(), frameWidth(), -frameWidth(), -frameWidth()); }
+
     const platform::Surface* m_surface;
     bool m_framed;
+    QWidget* m_clientArea = nullptr;
 };
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -68,8 +69,8 @@ bool inTriangle(ArrowDirection direction, int x, int y) {
     return false;
 }
 
-// 5 × 7 capitals for the icon's lettering.
-constexpr std::array<std::string_view, 7> glyphRows(char letter) {
+// Capitals for the icon's lettering: 5 × 7 dots, and 3 × 5 dots for the smallest icon.
+constexpr std::array<std::string_view, 7> largeGlyph(char letter) {
     switch (letter) {
     case 'L':
         return {"X....", "X....", "X....", "X....", "X....", "X....", "XXXXX"};
@@ -85,6 +86,27 @@ constexpr std::array<std::string_view, 7> glyphRows(char letter) {
         return {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."};
     case 'T':
         return {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."};
+    default:
+        return {};
+    }
+}
+
+constexpr std::array<std::string_view, 7> smallGlyph(char letter) {
+    switch (letter) {
+    case 'L':
+        return {"X..", "X..", "X..", "X..", "XXX"};
+    case 'U':
+        return {"X.X", "X.X", "X.X", "X.X", "XXX"};
+    case 'M':
+        return {"X.X", "XXX", "XXX", "X.X", "X.X"};
+    case 'I':
+        return {"XXX", ".X.", ".X.", ".X.", "XXX"};
+    case 'D':
+        return {"XX.", "X.X", "X.X", "X.X", "XX."};
+    case 'O':
+        return {"XXX", "X.X", "X.X", "X.X", "XXX"};
+    case 'T':
+        return {"XXX", ".X.", ".X.", ".X.", ".X."};
     default:
         return {};
     }
@@ -112,42 +134,38 @@ QImage arrowPicture(ArrowDirection direction) {
 }
 
 QImage iconPicture(int size) {
-    // Two lines, "LUMI" and "DOT", each letter 5 × 7 dots with one dot of space, on a 24 × 16 grid.
-    constexpr int GridWidth = 24, GridHeight = 16;
-    QImage grid(GridWidth, GridHeight, QImage::Format_RGB32);
-    grid.fill(Qt::black);
-    const auto drawLine = [&grid](std::string_view word, int top) {
-        const int left = (GridWidth - int(word.size()) * 6 + 1) / 2;
-        for (size_t i = 0; i < word.size(); ++i) {
-            const auto rows = glyphRows(word[i]);
-            for (int y = 0; y < 7; ++y)
-                for (int x = 0; x < 5; ++x)
-                    if (rows[y][x] == 'X')
-                        grid.setPixel(left + int(i) * 6 + x, top + y, qRgb(0xFF, 0x20, 0x10));
-        }
-    };
-    drawLine("LUMI", 1);
-    drawLine("DOT", 9);
+    // "LUMI" over "DOT", one dot of space between letters and between the lines.
+    const bool small = size < 24;
+    const int glyphWidth = small ? 3 : 5, glyphHeight = small ? 5 : 7;
+    const int gridWidth = 4 * (glyphWidth + 1) - 1, gridHeight = 2 * glyphHeight + 1;
+    const int dot = std::max(1, size / (gridWidth + 1)); // pixels a dot, leaving a margin
+    const int left = (size - gridWidth * dot) / 2, top = (size - gridHeight * dot) / 2;
 
     QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::black);
     QPainter painter(&icon);
-    const double dot = double(size) / GridWidth; // one grid dot; the grid is centred vertically
-    const double top = (size - dot * GridHeight) / 2;
-    painter.setRenderHint(QPainter::Antialiasing, size >= 48);
     painter.setPen(Qt::NoPen);
-    for (int y = 0; y < GridHeight; ++y) {
-        for (int x = 0; x < GridWidth; ++x) {
-            if (grid.pixel(x, y) == qRgb(0, 0, 0))
-                continue;
-            painter.setBrush(QColor::fromRgb(grid.pixel(x, y)));
-            const QRectF cell(x * dot, top + y * dot, dot, dot);
-            if (size >= 48)
-                painter.drawEllipse(cell.adjusted(dot * 0.1, dot * 0.1, -dot * 0.1, -dot * 0.1));
-            else
-                painter.drawRect(cell);
+    painter.setBrush(QColor(0xFF, 0x20, 0x10));
+    painter.setRenderHint(QPainter::Antialiasing, dot >= 4);
+    const auto drawWord = [&](std::string_view word, int row) {
+        const int wordLeft = (gridWidth - int(word.size()) * (glyphWidth + 1) + 1) / 2;
+        for (size_t i = 0; i < word.size(); ++i) {
+            const auto rows = small ? smallGlyph(word[i]) : largeGlyph(word[i]);
+            for (int y = 0; y < glyphHeight; ++y)
+                for (int x = 0; x < glyphWidth; ++x) {
+                    if (rows[y][x] != 'X')
+                        continue;
+                    const QRectF cell(left + (wordLeft + int(i) * (glyphWidth + 1) + x) * dot,
+                                      top + (row + y) * dot, dot, dot);
+                    if (dot >= 4) // large icons show round lamps
+                        painter.drawEllipse(cell.adjusted(dot * 0.08, dot * 0.08, -dot * 0.08, -dot * 0.08));
+                    else
+                        painter.drawRect(cell);
+                }
         }
-    }
+    };
+    drawWord("LUMI", 0);
+    drawWord("DOT", glyphHeight + 1);
     return icon;
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "board/DrawBoard.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace board {
+
+// Directions of the scroll buttons, in their index order.
+enum RotationDirection : int16_t {
+    RotateUp = 0,
+    RotateRight = 1,
+    RotateDown = 2,
+    RotateLeft = 3,
+};
+
+// Rotates the board by one cell (CellWidth × CellHeight of the last render) in direction: what
+// leaves one edge comes back at the opposite edge. The board is copied into TempPic, then two block
+// transfers bring it back shifted; the rotated area is TempPic's size. Nothing is checked first:
+// before the first render the cell sizes are 0 and the board stays as it is. refresh is called once.
+void rotateBoard(BoardState& state, int16_t direction, const std::function<void()>& refresh = {});
+
+} // namespace board

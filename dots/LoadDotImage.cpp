@@ -1,0 +1,103 @@
+#include "dots/LoadDotImage.h"
+
+#include "app/basCommon.h"
+#include "codec/TransG32.h"
+#include "platform/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <array>
+
+namespace dots {
+
+using platform::Surface;
+
+namespace {
+
+QString extensionOf(const QString& fileName) {
+    return fileName.right(4).toUpper();
+}
+
+// The first image of a BMP, ICO, JPEG or GIF file, recognised by its content, with transparent pixels
+// laid over background. A null image when the file is none of these, cannot be read or is too large.
+QImage readPicture(const QString& fileName, QRgb background) {
+    QImageReader reader(fileName); // keeps Qt's allocation limit
+    static const QList<QByteArray> formats = {"bmp", "ico", "jpeg", "jpg", "gif"};
+    if (!formats.contains(reader.format()))
+        return QImage();
+    // The header tells the size before any pixel is decoded: a forged or huge image costs nothing.
+    const QSize size = reader.size();
+    if (!size.isValid() || !platform::surfaceSizeAllowed(size.width(), size.height()))
+        return QImage();
+    const QImage picture = reader.read();
+    if (picture.isNull() || !picture.hasAlphaChannel())
+        return picture;
+    QImage composed = platform::newImage96(picture.width(), picture.height());
+    composed.fill(background);
+    QPainter(&composed).drawImage(0, 0, picture);
+    return composed;
+}
+
+} // namespace
+
+int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t index) {
+    int16_t result = 1;
+    platform::skipOnError([&] {
+        Surface& box = state.Dot[index];
+        if (extensionOf(fileName) == QLatin1String(".PNG")) {
+            if (LoadPngDot(box, fileName))
+                result = 0;
+            return;
+        }
+        const QImage picture = readPicture(fileName, box.backColor());
+        if (picture.isNull())
+            return;
+        box.setPicture(picture);
+        result = 0;
+    });
+    return result;
+}
+
+bool LoadPngDot(Surface& box, const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        platform::raiseError(QFileInfo::exists(fileName) ? platform::ErrPathFileAccess : platform::ErrFileNotFound);
+    const QByteArray header = file.read(24);
+    file.close();
+    // Byte at a 1-based file position; 0 past the end of a short file.
+    const auto byteAt = [&header](int position) {
+        return position <= header.size() ? uint8_t(header[position - 1]) : 0;
+    };
+
+    static constexpr std::array<uint8_t, 8> signature = {137, 80, 78, 71, 13, 10, 26, 10};
+    for (int i = 0; i < int(signature.size()); ++i)
+        if (byteAt(i + 1) != signature[i])
+            return false;
+    // The low 16 bits of the IHDR width and height, high byte first.
+    const int32_t width = byteAt(19) * 256 + byteAt(20);
+    const int32_t height = byteAt(23) * 256 + byteAt(24);
+
+    // Decoded on a copy, so that a file the codec rejects leaves the box's picture and size alone.
+    Surface drawn = box;
+    drawn.resize(width, height);
+    if (codec::DCReadPNG(fileName, drawn) != 0)
+        return false;
+    box = std::move(drawn);
+    return true;
+}
+
+void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index) {
+    for (const QString& fileName : fileNames) {
+        const QString extension = extensionOf(fileName);
+        const bool tried = extension == QLatin1String(".BMP") || extension == QLatin1String(".JPG") ||
+                           extension == QLatin1String(".ICO") || extension == QLatin1String(".PNG") ||
+                           (extension == QLatin1String(".GIF") && app::Settings.Gif == 1);
+        if (tried && LoadDotImage(state, fileName, index) == 0)
+            return;
+    }
+}
+
+} // namespace dots

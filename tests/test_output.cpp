@@ -1,0 +1,338 @@
+#include "app/basCommon.h"
+#include "app/basFunc.h"
+#include "board/DrawBoard.h"
+#include "board/fontface.h"
+#include "codec/TransG32.h"
+#include "output/SaveBoard.h"
+#include "platform/commondialogs.h"
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using output::ImageFormat;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+ImageFormat formatOfBytes(const QByteArray& bytes) {
+    if (bytes.startsWith("\x89PNG"))
+        return ImageFormat::Png;
+    if (bytes.startsWith("\xFF\xD8"))
+        return ImageFormat::Jpeg;
+    return ImageFormat::Bmp;
+}
+
+// The zlib compression level class (0 fastest .. 3 smallest) recorded in a PNG's first IDAT chunk.
+int pngLevelClass(const QByteArray& png) {
+    const qsizetype idat = png.indexOf("IDAT");
+    return idat < 0 ? -1 : (uchar(png[idat + 5]) >> 6);
+}
+
+// Mean absolute difference per channel between two images of the same size.
+double meanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+} // namespace
+
+class TestOutput : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    board::BoardState m_state;
+    struct Question {
+        QString prompt;
+        int style;
+        QString title;
+    };
+    QList<Question> m_questions;
+    int m_answer = platform::AnswerYes;
+    platform::DialogAnswer m_dialogAnswer;
+    QString m_status;
+
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+
+    void answerSaveDialog(const QString& name, int filter) {
+        m_dialogAnswer = {};
+        m_dialogAnswer.accepted = true;
+        m_dialogAnswer.paths = {name};
+        m_dialogAnswer.filterIndex = filter;
+    }
+
+    void save() {
+        output::SaveBoard(m_state, nullptr, m_status, [this](const QString& status) { m_status = status; });
+    }
+
+private slots:
+    void initTestCase() {
+        board::registerJapaneseFaceSubstitutions();
+        app::setProgramFolder(m_folder.path());
+        app::LoadSettings();
+        board::applyFont(m_state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"), false, false);
+        board::DrawBoard(m_state, QStringLiteral("Sample"));
+        platform::setMsgBoxHandler([this](const QString& prompt, int style, const QString& title) {
+            m_questions.append({prompt, style, title});
+            return m_answer;
+        });
+        platform::setFileDialogHandler([this](const platform::DialogRequest& request) {
+            if (request.kind != platform::DialogKind::Save)
+                return platform::DialogAnswer{};
+            return m_dialogAnswer;
+        });
+    }
+
+    void init() {
+        m_questions.clear();
+        m_answer = platform::AnswerYes;
+        m_status = QStringLiteral("Lumidot");
+        app::LoadSettings();
+    }
+
+    void findLastAndCheckFile() {
+        QCOMPARE(int(app::FindLast(QStringLiteral("/a/b/c.png"), QStringLiteral("/"))), 5);
+        QCOMPARE(int(app::FindLast(QStringLiteral("abcabc"), QStringLiteral("bc"))), 5);
+        QCOMPARE(int(app::FindLast(QStringLiteral("aXa"), QStringLiteral("x"))), 0);
+        QCOMPARE(int(app::FindLast(QStringLiteral(""), QStringLiteral("/"))), 0);
+        QCOMPARE(int(app::FindLast(QStringLiteral("a/b"), QString())), 0);
+
+        writeAll(path("full.bmp"), "x");
+        writeAll(path("empty.bmp"), "");
+        QCOMPARE(int(app::CheckFile(QStringLiteral("   "))), 1);
+        QCOMPARE(int(app::CheckFile(path("new.bmp"))), 2);
+        QCOMPARE(int(app::CheckFile(path("empty.bmp"))), 3);
+        QCOMPARE(int(app::CheckFile(path("full.bmp"))), 0);
+        try {
+            app::CheckFile(path("no-such-folder/x.bmp"));
+            QFAIL("no error raised");
+        } catch (const platform::RuntimeError& error) {
+            QCOMPARE(error.number(), int(platform::ErrPathNotFound));
+        }
+    }
+
+    void nameAndFormatFollowFilterAndExtension_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("format");
+        const int bmp = int(ImageFormat::Bmp), jpeg = int(ImageFormat::Jpeg), png = int(ImageFormat::Png);
+        QTest::newRow("filter 1, no extension") << "a" << 1 << "a.BMP" << bmp;
+        QTest::newRow("filter 1, png") << "b.png" << 1 << "b.png" << png;
+        QTest::newRow("filter 1, four-letter jpeg") << "c.jpeg" << 1 << "c.jpeg.BMP" << bmp;
+        QTest::newRow("filter 2, lower-case bmp") << "d.bmp" << 2 << "d.bmp" << bmp;
+        QTest::newRow("filter 3, png") << "x.png" << 3 << "x.png.JPG" << jpeg;
+        QTest::newRow("filter 3, lower-case jpg") << "e.jpg" << 3 << "e.jpg" << jpeg;
+        QTest::newRow("filter 4, mixed case") << "f.Png" << 4 << "f.Png" << png;
+        QTest::newRow("trailing blanks") << "g.png   " << 1 << "g.png" << png;
+    }
+    void nameAndFormatFollowFilterAndExtension() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        QFETCH(int, format);
+        answerSaveDialog(path(typed), filter);
+        save();
+        const QByteArray bytes = readAll(path(written));
+        QVERIFY2(!bytes.isEmpty(), qPrintable(written));
+        QCOMPARE(int(formatOfBytes(bytes)), format);
+        QCOMPARE(m_status, QStringLiteral(">") + written);
+        QVERIFY(m_questions.isEmpty());
+    }
+
+    void writtenFilesHoldTheBoardsPixels() {
+        const QImage board = m_state.Board.image().convertToFormat(QImage::Format_RGB32);
+        for (const char* name : {"pixels.bmp", "pixels.png"}) {
+            answerSaveDialog(path(name), 1);
+            save();
+            QCOMPARE(QImage(path(name)).convertToFormat(QImage::Format_RGB32), board);
+        }
+        app::Settings.JpegRate = 100;
+        answerSaveDialog(path("pixels.jpg"), 1);
+        save();
+        const QImage jpeg(path("pixels.jpg"));
+        QCOMPARE(jpeg.size(), board.size());
+        QVERIFY(meanDifference(jpeg, board) < 4.0);
+    }
+
+    void jpegQualityAndProgressiveReachTheFile() {
+        const auto jpegOf = [this](int quality, int progressive) {
+            app::Settings.JpegRate = int16_t(quality);
+            app::Settings.JpegPrgrs = int16_t(progressive);
+            QFile::remove(path("q.jpg"));
+            answerSaveDialog(path("q.jpg"), 3);
+            save();
+            return readAll(path("q.jpg"));
+        };
+        const QByteArray at50 = jpegOf(50, 0), at90 = jpegOf(90, 0), progressive = jpegOf(90, 1);
+        QVERIFY(at50.size() < at90.size());
+        QVERIFY(!at90.contains("\xFF\xC2"));      // baseline frame only
+        QVERIFY(progressive.contains("\xFF\xC2")); // the progressive frame marker
+        QVERIFY(!QImage::fromData(progressive).isNull());
+    }
+
+    void pngSettingChoosesTheCompressionLevel_data() {
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("levelClass");
+        QTest::newRow("1 fastest") << 1 << 0;
+        QTest::newRow("0 default") << 0 << 2;
+        QTest::newRow("2 smallest") << 2 << 3;
+        QTest::newRow("7 default") << 7 << 2;
+    }
+    void pngSettingChoosesTheCompressionLevel() {
+        QFETCH(int, setting);
+        QFETCH(int, levelClass);
+        app::Settings.PngRate = int16_t(setting);
+        QFile::remove(path("level.png"));
+        answerSaveDialog(path("level.png"), 4);
+        save();
+        QCOMPARE(pngLevelClass(readAll(path("level.png"))), levelClass);
+    }
+
+    void overwritingAsksFirstUnlessTheFileIsEmpty() {
+        writeAll(path("old.bmp"), "earlier");
+        m_answer = platform::AnswerNo;
+        answerSaveDialog(path("old.bmp"), 1);
+        save();
+        QCOMPARE(m_questions.size(), 1);
+        QCOMPARE(m_questions[0].prompt, QStringLiteral("上書きしますか？\r\n") + path("old.bmp"));
+        QCOMPARE(m_questions[0].title, QStringLiteral("上書き確認"));
+        QCOMPARE(m_questions[0].style, 36);
+        QCOMPARE(readAll(path("old.bmp")), QByteArray("earlier"));
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+
+        m_answer = platform::AnswerYes;
+        save();
+        QCOMPARE(formatOfBytes(readAll(path("old.bmp"))), ImageFormat::Bmp);
+        QVERIFY(readAll(path("old.bmp")).startsWith("BM"));
+
+        writeAll(path("empty.png"), "");
+        m_questions.clear();
+        answerSaveDialog(path("empty.png"), 1);
+        save();
+        QVERIFY(m_questions.isEmpty());
+        QVERIFY(readAll(path("empty.png")).startsWith("\x89PNG"));
+    }
+
+    void aCancelledDialogChangesNothing() {
+        m_dialogAnswer = {};
+        save();
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+        QVERIFY(m_questions.isEmpty());
+    }
+
+    void aMissingFolderIsReportedAndTheSaveCancelled() {
+        answerSaveDialog(path("no-such-folder/x.png"), 1);
+        save();
+        QCOMPARE(m_questions.size(), 1);
+        QCOMPARE(m_questions[0].title, QStringLiteral("システムエラー"));
+        QCOMPARE(m_questions[0].prompt, QStringLiteral("76:パスが見つかりません。"));
+        QCOMPARE(m_questions[0].style, 16);
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+    }
+
+    void failedWritesKeepTheEarlierFileAndTellTheUser_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bmp") << "kept.bmp";
+        QTest::newRow("png") << "kept.png";
+        QTest::newRow("jpg") << "kept.jpg";
+    }
+    void failedWritesKeepTheEarlierFileAndTellTheUser() {
+        QFETCH(QString, name);
+        // A device that fills up: every file this process writes stops at 512 bytes.
+        writeAll(path(name), "earlier");
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit original{};
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit small = original;
+        small.rlim_cur = 512;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        answerSaveDialog(path(name), 1);
+        m_answer = platform::AnswerYes;
+        save();
+        setrlimit(RLIMIT_FSIZE, &original);
+        QCOMPARE(readAll(path(name)), QByteArray("earlier"));
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+        QCOMPARE(m_questions.size(), 2); // the overwrite question, then the failure
+        QVERIFY(m_questions[1].prompt.startsWith(QStringLiteral("ファイルを保存できませんでした。")));
+        QCOMPARE(QDir(m_folder.path()).entryList({name + "*"}, QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void aTargetThatIsAFolderIsReported() {
+        QVERIFY(QDir(m_folder.path()).mkpath("folder.png"));
+        answerSaveDialog(path("folder.png"), 1);
+        save();
+        QVERIFY(QFileInfo(path("folder.png")).isDir());
+        QCOMPARE(m_questions.size(), 1);
+        QVERIFY(m_questions[0].prompt.contains(QStringLiteral("フォルダ")));
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+    }
+
+    void aReadOnlyFolderIsReported() {
+        const QString folder = path("readonly");
+        QVERIFY(QDir().mkpath(folder));
+        const bool asRoot = geteuid() == 0;
+        if (asRoot && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP("no way to make a read-only folder here");
+        writeAll(folder + "/kept.png", "earlier");
+        if (asRoot)
+            QCOMPARE(::mount("tmpfs", QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                     0);
+        else
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        answerSaveDialog(folder + "/kept.png", 1);
+        save();
+        const QByteArray kept = readAll(folder + "/kept.png");
+        if (asRoot)
+            ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+        QCOMPARE(kept, QByteArray("earlier"));
+        QCOMPARE(m_questions.size(), 2);
+        QVERIFY(m_questions[1].prompt.startsWith(QStringLiteral("ファイルを保存できませんでした。")));
+    }
+
+    void aJpegBeyondTheFormatsLimitIsRefused() {
+        board::BoardState wide;
+        wide.Board.resize(65501, 2);
+        writeAll(path("wide.jpg"), "earlier");
+        QVERIFY(!output::writeBoard(wide, path("wide.jpg"), ImageFormat::Jpeg).isEmpty());
+        QCOMPARE(readAll(path("wide.jpg")), QByteArray("earlier"));
+        QVERIFY(output::writeBoard(wide, path("wide.png"), ImageFormat::Png).isEmpty());
+    }
+
+    void aQualityThatDoesNotFitAByteIsReported() {
+        app::Settings.JpegRate = 300;
+        answerSaveDialog(path("q300.jpg"), 1);
+        save();
+        QVERIFY(!QFile::exists(path("q300.jpg")));
+        QCOMPARE(m_questions.size(), 1);
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+    }
+};
+
+QTEST_MAIN(TestOutput)
+#include "test_output.moc"

@@ -1,0 +1,96 @@
+#include "ui/filedialogs.h"
+
+#include "platform/messagebox.h"
+
+#include <QColorDialog>
+#include <QFileInfo>
+
+namespace ui {
+
+using platform::DialogAnswer;
+using platform::DialogRequest;
+
+namespace {
+
+QWidget* ownerWindow(const DialogRequest& request) {
+    return qobject_cast<QWidget*>(request.owner);
+}
+
+QFileDialog::FileMode fileModeFor(const DialogRequest& request) {
+    using namespace platform;
+    if (request.kind == DialogKind::Save)
+        return QFileDialog::AnyFile;
+    if ((request.flags & OfnAllowMultiSelect) && (request.flags & OfnExplorer))
+        return QFileDialog::ExistingFiles;
+    return (request.flags & OfnFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile;
+}
+
+DialogAnswer showFileDialog(const DialogRequest& request) {
+    FileDialog dialog(request);
+    dialog.exec();
+    return dialog.answer();
+}
+
+// RGB with red in the low byte, both ways.
+QColor colorOf(int32_t rgb) {
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+int32_t rgbOf(const QColor& color) {
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+DialogAnswer showColorDialog(const DialogRequest& request) {
+    // Custom colours are not kept from one use to the next: every dialog starts with white ones.
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, Qt::white);
+    QColorDialog dialog(colorOf(request.color), ownerWindow(request));
+    DialogAnswer answer;
+    answer.accepted = dialog.exec() == QDialog::Accepted;
+    if (answer.accepted)
+        answer.color = rgbOf(dialog.selectedColor());
+    return answer;
+}
+
+} // namespace
+
+FileDialog::FileDialog(const DialogRequest& request)
+    : QFileDialog(ownerWindow(request), request.title, request.folder), m_flags(request.flags),
+      m_filters(request.nameFilters) {
+    setOptions(DontUseNativeDialog | DontConfirmOverwrite);
+    setAcceptMode(request.kind == platform::DialogKind::Save ? AcceptSave : AcceptOpen);
+    setFileMode(fileModeFor(request));
+    if (!m_filters.isEmpty()) {
+        setNameFilters(m_filters);
+        if (request.selectedFilter >= 1 && request.selectedFilter <= m_filters.size())
+            selectNameFilter(m_filters[request.selectedFilter - 1]);
+    }
+}
+
+DialogAnswer FileDialog::answer() const {
+    DialogAnswer answer;
+    answer.accepted = result() == Accepted;
+    if (answer.accepted) {
+        answer.paths = selectedFiles();
+        answer.filterIndex = int(m_filters.indexOf(selectedNameFilter())) + 1;
+    }
+    return answer;
+}
+
+void FileDialog::accept() {
+    const QStringList chosen = selectedFiles();
+    if ((m_flags & platform::OfnCreatePrompt) && chosen.size() == 1 && !QFileInfo::exists(chosen.first())) {
+        const QString prompt =
+            chosen.first() + QStringLiteral("\nこのファイルは存在しません。\nファイルを作成しますか?");
+        if (platform::MsgBox(prompt, platform::MsgYesNo | platform::MsgExclamation, windowTitle()) !=
+            platform::AnswerYes)
+            return;
+    }
+    QFileDialog::accept();
+}
+
+void installFileDialogs() {
+    platform::setFileDialogHandler(showFileDialog);
+    platform::setColorDialogHandler(showColorDialog);
+}
+
+} // namespace ui

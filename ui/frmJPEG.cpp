@@ -1,0 +1,130 @@
+#include "ui/frmJPEG.h"
+
+#include "app/basCommon.h"
+#include "platform/errors.h"
+#include "ui/layout.h"
+#include "ui/pictures.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace ui {
+
+using platform::runTrapped;
+
+int pngScalePosition(int16_t pngRate) {
+    switch (pngRate) {
+    case 0:
+        return 1;
+    case 1:
+        return 0;
+    case 2:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+int16_t pngRateAt(int position) { return position == 0 ? 1 : position == 1 ? 0 : 2; }
+
+frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("保存オプション"));
+    setWindowIcon(windowIcon());
+    setFixedSize(OptionsWindowClientWidth, OptionsWindowClientHeight);
+    createControls();
+    for (int16_t i = 0; i < int16_t(ASCR.size()); ++i)
+        connect(ASCR[i], &QScrollBar::valueChanged, this, [this, i] { runTrapped([&] { ASCR_Change(i); }); });
+    for (int16_t i = 0; i < int16_t(BTN.size()); ++i)
+        connect(BTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { BTN_Click(i); }); });
+}
+
+void frmJPEG::createControls() {
+    std::vector<std::pair<int, QWidget*>> tabColumn;
+    for (const ControlPlacement& place : OptionsWindowLayout) {
+        const QString caption = QString::fromUtf8(place.caption);
+        const int i = place.index;
+        QWidget* parent = place.frame < 0 ? static_cast<QWidget*>(this) : BoxLine[place.frame];
+        QWidget* control = nullptr;
+        switch (place.kind) {
+        case ControlKind::Frame:
+            control = BoxLine[i] = new QGroupBox(caption, parent);
+            BoxLine[i]->setFocusPolicy(Qt::NoFocus);
+            break;
+        case ControlKind::Label:
+        case ControlKind::FramedLabel: {
+            auto* label = new QLabel(caption, parent);
+            label->setAlignment(place.alignment);
+            if (place.kind == ControlKind::FramedLabel) {
+                label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+                DSP[i] = label;
+            } else {
+                LBL[i] = label;
+            }
+            control = label;
+            break;
+        }
+        case ControlKind::Scale: {
+            auto* scale = ASCR[i] = new QScrollBar(Qt::Horizontal, parent);
+            scale->setRange(1, 100);
+            if (i == 1)
+                scale->setRange(0, 2);
+            scale->setSingleStep(1);
+            scale->setPageStep(1);
+            scale->setValue(1);
+            scale->setTracking(false); // a dragged thumb changes the value when it is let go
+            scale->setFocusPolicy(Qt::StrongFocus);
+            control = scale;
+            break;
+        }
+        case ControlKind::CheckBox:
+            control = CHK = new QCheckBox(caption, parent);
+            break;
+        case ControlKind::Button:
+            control = BTN[i] = new QPushButton(caption, parent);
+            BTN[i]->setAutoDefault(false); // Enter presses no button
+            break;
+        default:
+            continue;
+        }
+        control->setGeometry(place.x, place.y, place.width, place.height);
+        if (auto* label = qobject_cast<QLabel*>(control))
+            fitCaption(label);
+        if (control->focusPolicy() != Qt::NoFocus)
+            tabColumn.emplace_back(place.tab, control);
+    }
+    setTabColumn(tabColumn);
+}
+
+void frmJPEG::Form_Load() {
+    using app::Settings;
+    ASCR[0]->setValue(Settings.JpegRate); // a hand-edited value outside 1 to 100 shows at the nearest end
+    CHK->setChecked(Settings.JpegPrgrs != 0);
+    if (const int position = pngScalePosition(Settings.PngRate); position >= 0)
+        ASCR[1]->setValue(position);
+    BTN[0]->setFocus();
+}
+
+void frmJPEG::ASCR_Change(int16_t Index) { DSP[Index]->setText(QString::number(ASCR[Index]->value())); }
+
+void frmJPEG::BTN_Click(int16_t Index) {
+    using app::Settings;
+    if (Index == 0) {
+        Settings.JpegRate = int16_t(ASCR[0]->value());
+        Settings.JpegPrgrs = CHK->isChecked() ? -1 : 0;
+        Settings.PngRate = pngRateAt(ASCR[1]->value());
+        app::SaveSettings();
+    }
+    close();
+}
+
+void frmJPEG::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) // Esc presses no button and closes nothing
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace ui

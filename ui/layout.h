@@ -1,0 +1,49 @@
+#pragma once
+
+#include <Qt>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QWidget;
+
+namespace ui {
+
+enum class ControlKind { Label, FramedLabel, TextBox, ListBox, Button, PictureButton, CheckBox, PictureBox, Frame, Scale };
+
+// One control of a window's design: where it stands, what it says and where the Tab key reaches it.
+// Places are the outer rectangle in pixels, relative to the window, or for a control inside a frame
+// box (Area in the main window, BoxLine in the save options window), relative to that box.
+struct ControlPlacement {
+    const char* name;
+    int index;
+    ControlKind kind;
+    const char* caption; // UTF-8
+    int frame;           // -1: lies in the window; otherwise the index of the frame box that holds it
+    int x, y, width, height;
+    int tab;
+    Qt::Alignment alignment;
+};
+
+inline constexpr int MainWindowClientWidth = 363;
+inline constexpr int MainWindowClientHeight = 338;
+inline constexpr int MainWindowLeft = 4; // the client area's place on the screen
+inline constexpr int MainWindowTop = 38;
+
+extern const std::array<ControlPlacement, 28> MainWindowLayout;
+
+inline constexpr int OptionsWindowClientWidth = 312;
+inline constexpr int OptionsWindowClientHeight = 175;
+
+extern const std::array<ControlPlacement, 12> OptionsWindowLayout;
+
+// Gives a label a smaller font when its caption is wider than the place the design gives it, so the
+// whole caption stays readable with this system's fonts.
+void fitCaption(QLabel* label);
+
+// Orders the Tab key through the controls that take the focus by their position in the tab column.
+void setTabColumn(std::vector<std::pair<int, QWidget*>> controls);
+
+} // namespace ui
