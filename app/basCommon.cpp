@@ -35,7 +35,9 @@ auto readNumber(const QString& section, const QString& key, const QString& defau
 
 } // namespace
 
-void LoadSettings() { LoadSettingsFrom(settingsPathFor(programFolder())); }
+void LoadSettings() {
+    LoadSettingsFrom(settingsPathFor(programFolder()));
+}
 
 void LoadSettingsFrom(const QString& iniPath) {
     Settings.IniPath = iniPath;

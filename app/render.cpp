@@ -88,9 +88,11 @@ int run(const QCommandLineParser& parser) {
     app::LoadSettingsFrom(settingsFile);
     using app::Settings;
 
-    const QString face = parser.isSet(QStringLiteral("font")) ? parser.value(QStringLiteral("font")) : Settings.FontName;
-    const float points = parser.isSet(QStringLiteral("size")) ? float(numberOption(parser, QStringLiteral("size"), 1, 2048))
-                                                               : Settings.FontSize;
+    const QString face =
+        parser.isSet(QStringLiteral("font")) ? parser.value(QStringLiteral("font")) : Settings.FontName;
+    const float points = parser.isSet(QStringLiteral("size"))
+                             ? float(numberOption(parser, QStringLiteral("size"), 1, 2048))
+                             : Settings.FontSize;
     const bool italic = parser.isSet(QStringLiteral("italic")) || Settings.Italic != 0;
     const bool bold = parser.isSet(QStringLiteral("bold")) || Settings.Tick != 0;
     if (parser.isSet(QStringLiteral("quality")))
@@ -99,7 +101,8 @@ int run(const QCommandLineParser& parser) {
         Settings.JpegPrgrs = -1;
     if (parser.isSet(QStringLiteral("png-setting")))
         Settings.PngRate = int16_t(wholeOption(parser, QStringLiteral("png-setting"), 0, 2));
-    const int frames = parser.isSet(QStringLiteral("frames")) ? wholeOption(parser, QStringLiteral("frames"), 1, 100000) : 1;
+    const int frames =
+        parser.isSet(QStringLiteral("frames")) ? wholeOption(parser, QStringLiteral("frames"), 1, 100000) : 1;
     const int16_t direction = directionNamed(parser.value(QStringLiteral("direction")));
 
     board::BoardState state;
@@ -139,25 +142,31 @@ int main(int argc, char** argv) {
     board::registerJapaneseFaceSubstitutions();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Renders MESSAGE as a dot-matrix board into OUTPUT (.bmp, .jpg or .png), as Lumidot's window does."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Renders MESSAGE as a dot-matrix board into OUTPUT (.bmp, .jpg or .png), as Lumidot's window does."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("MESSAGE"), QStringLiteral("the message to render"));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("the image file to write"));
     parser.addOptions({
         {QStringLiteral("font"), QStringLiteral("font face (default: the settings' face)"), QStringLiteral("FACE")},
-        {QStringLiteral("size"), QStringLiteral("font size in points (default: the settings' size)"), QStringLiteral("POINTS")},
+        {QStringLiteral("size"), QStringLiteral("font size in points (default: the settings' size)"),
+         QStringLiteral("POINTS")},
         {QStringLiteral("italic"), QStringLiteral("italic")},
         {QStringLiteral("bold"), QStringLiteral("bold")},
-        {QStringLiteral("lit"), QStringLiteral("lit dot image file (default: the built-in dot)"), QStringLiteral("FILE")},
-        {QStringLiteral("unlit"), QStringLiteral("unlit dot image file (default: the built-in dot)"), QStringLiteral("FILE")},
+        {QStringLiteral("lit"), QStringLiteral("lit dot image file (default: the built-in dot)"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("unlit"), QStringLiteral("unlit dot image file (default: the built-in dot)"),
+         QStringLiteral("FILE")},
         {QStringLiteral("quality"), QStringLiteral("JPEG quality, 1 to 100"), QStringLiteral("N")},
         {QStringLiteral("progressive"), QStringLiteral("progressive JPEG")},
-        {QStringLiteral("png-setting"), QStringLiteral("PNG setting: 1 fastest, 0 default, 2 smallest"), QStringLiteral("N")},
-        {QStringLiteral("settings"), QStringLiteral("settings file to take the defaults from (never written)"), QStringLiteral("FILE")},
-        {QStringLiteral("frames"), QStringLiteral("write N numbered files, one per one-cell rotation"), QStringLiteral("N")},
-        {QStringLiteral("direction"), QStringLiteral("rotation of --frames: up, right, down or left"), QStringLiteral("DIR"),
-         QStringLiteral("left")},
+        {QStringLiteral("png-setting"), QStringLiteral("PNG setting: 1 fastest, 0 default, 2 smallest"),
+         QStringLiteral("N")},
+        {QStringLiteral("settings"), QStringLiteral("settings file to take the defaults from (never written)"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("frames"), QStringLiteral("write N numbered files, one per one-cell rotation"),
+         QStringLiteral("N")},
+        {QStringLiteral("direction"), QStringLiteral("rotation of --frames: up, right, down or left"),
+         QStringLiteral("DIR"), QStringLiteral("left")},
     });
     if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "lumidot-render: %s\n", qPrintable(parser.errorText()));

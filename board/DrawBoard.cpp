@@ -15,8 +15,12 @@ namespace {
 
 // The system window and window-text colours: the mask is printed in them, so the board follows the
 // colour scheme (only exactly black mask pixels are lit).
-QRgb windowColor() { return QGuiApplication::palette().color(QPalette::Base).rgb(); }
-QRgb windowTextColor() { return QGuiApplication::palette().color(QPalette::Text).rgb(); }
+QRgb windowColor() {
+    return QGuiApplication::palette().color(QPalette::Base).rgb();
+}
+QRgb windowTextColor() {
+    return QGuiApplication::palette().color(QPalette::Text).rgb();
+}
 
 Surface pictureSurface(const QImage& picture) {
     Surface surface(0, 0, windowColor());
@@ -28,8 +32,8 @@ Surface pictureSurface(const QImage& picture) {
 } // namespace
 
 BoardState::BoardState()
-    : TempPic(LaidOutMaskWidth, LaidOutMaskHeight, windowColor()),
-      Dot{pictureSurface(ui::builtinLitDot()), pictureSurface(ui::builtinUnlitDot())},
+    : TempPic(LaidOutMaskWidth, LaidOutMaskHeight, windowColor()), Dot{pictureSurface(ui::builtinLitDot()),
+                                                                       pictureSurface(ui::builtinUnlitDot())},
       Board(LaidOutBoardWidth - BoardFrame, LaidOutBoardHeight - BoardFrame, windowColor()) {
     TempPic.setForeColor(windowTextColor());
     Board.setForeColor(windowTextColor());

@@ -14,18 +14,18 @@ inline constexpr int LaidOutMaskWidth = 305;
 inline constexpr int LaidOutMaskHeight = 89;
 inline constexpr int LaidOutBoardWidth = 345; // outer, with the one-pixel frame
 inline constexpr int LaidOutBoardHeight = 100;
-inline constexpr int BoardFrame = 2;          // one pixel on each side
+inline constexpr int BoardFrame = 2; // one pixel on each side
 
 // Everything the renderer, the rotation and the save command work on: the main window's drawing
 // surfaces without the window. The window shows these surfaces; tests and batch tools drive them alone.
 struct BoardState {
     BoardState();
 
-    platform::Surface TempPic;               // hidden mask surface, also the rotation's scratch copy
-    MeasuringLabel SizeMongon;               // hidden label that measures the message in the mask's font
-    std::array<platform::Surface, 2> Dot;    // picture of Dot(0), the lit dot, and Dot(1), the unlit dot
-    platform::Surface Board;                 // the board's drawing area (the frame is not part of it)
-    int16_t CellWidth = 0;                   // cell size of the last render; 0 before the first
+    platform::Surface TempPic;            // hidden mask surface, also the rotation's scratch copy
+    MeasuringLabel SizeMongon;            // hidden label that measures the message in the mask's font
+    std::array<platform::Surface, 2> Dot; // picture of Dot(0), the lit dot, and Dot(1), the unlit dot
+    platform::Surface Board;              // the board's drawing area (the frame is not part of it)
+    int16_t CellWidth = 0;                // cell size of the last render; 0 before the first
     int16_t CellHeight = 0;
 };
 

@@ -39,9 +39,13 @@ void registerJapaneseFaceSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("MS Mincho"), mincho);
 }
 
-QString reportedFontName(const QFont& font) { return QFontInfo(font).family(); }
+QString reportedFontName(const QFont& font) {
+    return QFontInfo(font).family();
+}
 
-float reportedFontSize(const QFont& font) { return float(font.pointSizeF()); }
+float reportedFontSize(const QFont& font) {
+    return float(font.pointSizeF());
+}
 
 void applyFont(BoardState& state, const QString& faceName, const QString& sizeText, bool italic, bool bold) {
     using platform::skipOnError;

@@ -13,8 +13,12 @@ const QImage& device96() {
 }
 } // namespace
 
-int MeasuringLabel::Width() const { return QFontMetrics(platform::unsmoothedFont(m_font), &device96()).horizontalAdvance(m_caption); }
+int MeasuringLabel::Width() const {
+    return QFontMetrics(platform::unsmoothedFont(m_font), &device96()).horizontalAdvance(m_caption);
+}
 
-int MeasuringLabel::Height() const { return QFontMetrics(platform::unsmoothedFont(m_font), &device96()).height(); }
+int MeasuringLabel::Height() const {
+    return QFontMetrics(platform::unsmoothedFont(m_font), &device96()).height();
+}
 
 } // namespace board

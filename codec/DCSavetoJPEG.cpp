@@ -18,7 +18,9 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-void jumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+void jumpBack(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
 
 // Encodes into memory; kept free of C++ objects with destructors, since libjpeg reports errors by
 // jumping back to setjmp. On success *data (allocated by libjpeg, freed with free) holds the file.
@@ -66,10 +68,11 @@ int DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, con
     if (!detail::checkArea(dc, width, height))
         return CodecBadSize;
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
-        return detail::fail(CodecTooLarge, QStringLiteral("JPEG の画像は縦横 %1 ピクセルまでです (この画像は %2 × %3)。")
-                                               .arg(JPEG_MAX_DIMENSION)
-                                               .arg(width)
-                                               .arg(height));
+        return detail::fail(CodecTooLarge,
+                            QStringLiteral("JPEG の画像は縦横 %1 ピクセルまでです (この画像は %2 × %3)。")
+                                .arg(JPEG_MAX_DIMENSION)
+                                .arg(width)
+                                .arg(height));
     platform::AtomicFile file(fileName);
     if (!detail::openOutput(file))
         return CodecFileError;

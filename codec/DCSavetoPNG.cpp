@@ -31,7 +31,9 @@ void writeToFile(png_structp png, png_bytep data, png_size_t length) {
 void flushNothing(png_structp) {}
 
 // The reason is told to the user by the caller; libpng only has to unwind.
-void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void quietError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void quietWarning(png_structp, png_const_charp) {}
 
 // Kept free of C++ objects with destructors: libpng reports errors by jumping back to setjmp.

@@ -17,7 +17,8 @@ int SavePicture(const platform::Surface& picture, const QString& fileName) {
     QImageWriter writer(&file, "bmp");
     if (!writer.write(picture.image())) {
         file.close();
-        return detail::fail(CodecFileError, QStringLiteral("\"%1\" に書き込めません: %2").arg(fileName, writer.errorString()));
+        return detail::fail(CodecFileError,
+                            QStringLiteral("\"%1\" に書き込めません: %2").arg(fileName, writer.errorString()));
     }
     return detail::commitOutput(file) ? CodecOk : CodecFileError;
 }

@@ -30,7 +30,8 @@ int DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, con
 
 // The same pixels as a PNG file. pngSetting chooses the compression effort: 1 fastest (zlib level 1),
 // 2 smallest (level 9), anything else the library's default (level 6).
-int DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName, uint8_t pngSetting);
+int DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
+                uint8_t pngSetting);
 
 // The picture writer: the whole surface as a Windows bitmap file, written and renamed into place like
 // the codec's files.

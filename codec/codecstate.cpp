@@ -21,7 +21,9 @@ QString fileReason(const platform::AtomicFile& file) {
 }
 } // namespace
 
-QString DCLastError() { return lastError(); }
+QString DCLastError() {
+    return lastError();
+}
 
 namespace detail {
 
@@ -30,7 +32,9 @@ int fail(int status, const QString& reason) {
     return status;
 }
 
-void succeedSoFar() { lastError().clear(); }
+void succeedSoFar() {
+    lastError().clear();
+}
 
 bool checkArea(const platform::Surface& dc, int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || width > dc.ScaleWidth() || height > dc.ScaleHeight()) {

@@ -18,7 +18,9 @@ const QString Bmp = QStringLiteral(".BMP");
 const QString Jpg = QStringLiteral(".JPG");
 const QString Png = QStringLiteral(".PNG");
 
-QString upperExtension(const QString& name) { return name.right(4).toUpper(); }
+QString upperExtension(const QString& name) {
+    return name.right(4).toUpper();
+}
 
 // Only blanks count: a tab or other white space in a name is the user's.
 QString trimBlanks(const QString& text) {

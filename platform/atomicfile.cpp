@@ -14,7 +14,9 @@ namespace platform {
 
 namespace {
 
-QString systemError(int number) { return QString::fromLocal8Bit(std::strerror(number)); }
+QString systemError(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
+}
 
 // The permissions a new file gets: those of the file it replaces, or the usual ones for a new file.
 mode_t permissionsFor(const QByteArray& target) {
@@ -33,7 +35,9 @@ AtomicFile::AtomicFile(const QString& fileName) {
     m_fileName = info.isSymLink() ? info.symLinkTarget() : fileName;
 }
 
-AtomicFile::~AtomicFile() { close(); }
+AtomicFile::~AtomicFile() {
+    close();
+}
 
 bool AtomicFile::open(OpenMode mode) {
     if (m_descriptor >= 0 || !(mode & WriteOnly) || (mode & ReadOnly)) {

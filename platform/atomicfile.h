@@ -16,7 +16,7 @@ public:
 
     bool open(OpenMode mode) override; // WriteOnly only
     bool commit();
-    void close() override;             // gives up: the target stays as it was
+    void close() override; // gives up: the target stays as it was
 
     QString fileName() const { return m_fileName; }
     bool isSequential() const override { return true; }
@@ -28,7 +28,7 @@ protected:
 private:
     void fail(const QString& what);
 
-    QString m_fileName;  // the target, symbolic links followed
+    QString m_fileName; // the target, symbolic links followed
     QByteArray m_temporaryPath;
     int m_descriptor = -1;
     bool m_failed = false;

@@ -27,7 +27,9 @@ QString errorDescription(int number) {
     }
 }
 
-void raiseError(int number) { throw RuntimeError(number); }
+void raiseError(int number) {
+    throw RuntimeError(number);
+}
 
 QString errorReportText(const RuntimeError& error) {
     return QString::number(error.number()) + QLatin1Char(':') + error.description();

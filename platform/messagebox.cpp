@@ -18,6 +18,8 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
     return (style & 7) == MsgYesNo ? AnswerNo : AnswerOk; // nobody to ask: never agree to anything
 }
 
-MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler) { return std::exchange(currentHandler(), std::move(handler)); }
+MsgBoxHandler setMsgBoxHandler(MsgBoxHandler handler) {
+    return std::exchange(currentHandler(), std::move(handler));
+}
 
 } // namespace platform

@@ -34,17 +34,35 @@ QLocale numberLocale() {
 
 } // namespace
 
-double roundHalfEven(double value) { return std::nearbyint(value); } // the default rounding mode is to-even
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+} // the default rounding mode is to-even
 
-int16_t toInt16(double value) { return checkedRound<int16_t>(value); }
-int32_t toInt32(double value) { return checkedRound<int32_t>(value); }
-uint8_t toByte(double value) { return checkedRound<uint8_t>(value); }
+int16_t toInt16(double value) {
+    return checkedRound<int16_t>(value);
+}
+int32_t toInt32(double value) {
+    return checkedRound<int32_t>(value);
+}
+uint8_t toByte(double value) {
+    return checkedRound<uint8_t>(value);
+}
 
-int16_t mul16(int16_t a, int16_t b) { return checkedResult<int16_t>(static_cast<long long>(a) * b); }
-int16_t add16(int16_t a, int16_t b) { return checkedResult<int16_t>(static_cast<long long>(a) + b); }
-int16_t sub16(int16_t a, int16_t b) { return checkedResult<int16_t>(static_cast<long long>(a) - b); }
-int32_t mul32(int32_t a, int32_t b) { return checkedResult<int32_t>(static_cast<long long>(a) * b); }
-int32_t add32(int32_t a, int32_t b) { return checkedResult<int32_t>(static_cast<long long>(a) + b); }
+int16_t mul16(int16_t a, int16_t b) {
+    return checkedResult<int16_t>(static_cast<long long>(a) * b);
+}
+int16_t add16(int16_t a, int16_t b) {
+    return checkedResult<int16_t>(static_cast<long long>(a) + b);
+}
+int16_t sub16(int16_t a, int16_t b) {
+    return checkedResult<int16_t>(static_cast<long long>(a) - b);
+}
+int32_t mul32(int32_t a, int32_t b) {
+    return checkedResult<int32_t>(static_cast<long long>(a) * b);
+}
+int32_t add32(int32_t a, int32_t b) {
+    return checkedResult<int32_t>(static_cast<long long>(a) + b);
+}
 
 double parseNumber(const QString& text) {
     bool ok = false;
@@ -54,7 +72,9 @@ double parseNumber(const QString& text) {
     return value;
 }
 
-int16_t parseInt16(const QString& text) { return toInt16(parseNumber(text)); }
+int16_t parseInt16(const QString& text) {
+    return toInt16(parseNumber(text));
+}
 
 float parseSingle(const QString& text) {
     const double value = parseNumber(text);
@@ -63,8 +83,12 @@ float parseSingle(const QString& text) {
     return static_cast<float>(value);
 }
 
-QString formatInt(qint64 value) { return QString::number(value); }
+QString formatInt(qint64 value) {
+    return QString::number(value);
+}
 
-QString formatSingle(float value) { return numberLocale().toString(double(value), 'g', 7); }
+QString formatSingle(float value) {
+    return numberLocale().toString(double(value), 'g', 7);
+}
 
 } // namespace platform

@@ -99,7 +99,8 @@ void Surface::setPicture(const QImage& picture) {
     m_height = picture.height();
 }
 
-bool BitBlt(Surface& destination, int x, int y, int width, int height, const Surface& source, int sourceX, int sourceY) {
+bool BitBlt(Surface& destination, int x, int y, int width, int height, const Surface& source, int sourceX,
+            int sourceY) {
     // Clip against the source, then the destination, shifting both origins together.
     qint64 left = 0, top = 0, right = width, bottom = height; // offsets within the requested rectangle
     left = std::max<qint64>({left, -qint64(sourceX), -qint64(x)});
@@ -117,7 +118,8 @@ bool BitBlt(Surface& destination, int x, int y, int width, int height, const Sur
     const QImage fromCopy = sameImage ? from.copy() : QImage();
     const QImage& reading = sameImage ? fromCopy : from;
     for (qint64 row = top; row < bottom; ++row) {
-        const auto* sourceRow = reinterpret_cast<const QRgb*>(reading.constScanLine(int(sourceY + row))) + sourceX + left;
+        const auto* sourceRow =
+            reinterpret_cast<const QRgb*>(reading.constScanLine(int(sourceY + row))) + sourceX + left;
         auto* destinationRow = reinterpret_cast<QRgb*>(to.scanLine(int(y + row))) + x + left;
         std::memcpy(destinationRow, sourceRow, rowBytes);
     }

@@ -27,8 +27,8 @@ public:
     // A size beyond MaxSurfacePixels raises error 7 and changes nothing.
     void resize(int width, int height);
 
-    void Cls();                        // background colour all over, text position (0, 0)
-    void setBackColor(QRgb color);     // repaints the whole image in the new colour
+    void Cls();                    // background colour all over, text position (0, 0)
+    void setBackColor(QRgb color); // repaints the whole image in the new colour
     QRgb backColor() const { return m_backColor; }
     void setForeColor(QRgb color) { m_foreColor = color; }
     QRgb foreColor() const { return m_foreColor; }
@@ -49,7 +49,7 @@ public:
     QImage& image() { return m_image; }
 
 private:
-    QImage m_image;  // null when the surface has no pixels; its size is kept below even then
+    QImage m_image; // null when the surface has no pixels; its size is kept below even then
     int m_width = 0;
     int m_height = 0;
     QRgb m_backColor;

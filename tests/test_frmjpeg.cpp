@@ -214,7 +214,8 @@ private slots:
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QCOMPARE(QApplication::focusWidget(), window->BTN[0]);
-        const QList<QWidget*> expected = {window->BTN[1], window->ASCR[0], window->CHK, window->ASCR[1], window->BTN[0]};
+        const QList<QWidget*> expected = {window->BTN[1], window->ASCR[0], window->CHK, window->ASCR[1],
+                                          window->BTN[0]};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);

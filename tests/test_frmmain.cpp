@@ -32,19 +32,32 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 QWidget* control(frmMain& window, const ui::ControlPlacement& place) {
     const QString name = QString::fromLatin1(place.name);
     const int i = place.index;
-    if (name == "LBL") return window.LBL[i];
-    if (name == "FLD") return window.FLD[i];
-    if (name == "DSP") return window.DSP[i];
-    if (name == "LST") return window.LST[i];
-    if (name == "DBTN") return window.DBTN[i];
-    if (name == "Area") return window.Area[i];
-    if (name == "Dot") return window.Dot[i];
-    if (name == "CHK") return window.CHK[i];
-    if (name == "SBTN") return window.SBTN[i];
-    if (name == "BTN") return window.BTN[i];
-    if (name == "MSG") return window.MSG;
-    if (name == "Board") return window.Board;
-    if (name == "TempPic") return window.TempPic;
+    if (name == "LBL")
+        return window.LBL[i];
+    if (name == "FLD")
+        return window.FLD[i];
+    if (name == "DSP")
+        return window.DSP[i];
+    if (name == "LST")
+        return window.LST[i];
+    if (name == "DBTN")
+        return window.DBTN[i];
+    if (name == "Area")
+        return window.Area[i];
+    if (name == "Dot")
+        return window.Dot[i];
+    if (name == "CHK")
+        return window.CHK[i];
+    if (name == "SBTN")
+        return window.SBTN[i];
+    if (name == "BTN")
+        return window.BTN[i];
+    if (name == "MSG")
+        return window.MSG;
+    if (name == "Board")
+        return window.Board;
+    if (name == "TempPic")
+        return window.TempPic;
     return nullptr;
 }
 
@@ -149,7 +162,8 @@ private slots:
 
     void pickingAFaceAppliesIt() {
         auto window = startUp();
-        const QList<QListWidgetItem*> found = window->LST[0]->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
+        const QList<QListWidgetItem*> found =
+            window->LST[0]->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
         window->LST[0]->setCurrentItem(found.first());
         QCOMPARE(window->DSP[0]->text(), QStringLiteral("DejaVu Serif"));
@@ -194,7 +208,8 @@ private slots:
             QWidget* widget = control(*window, place);
             QVERIFY2(widget, place.name);
             QCOMPARE(widget->geometry(), QRect(place.x, place.y, place.width, place.height));
-            QCOMPARE(widget->parentWidget(), place.frame < 0 ? static_cast<QWidget*>(window.get()) : window->Area[place.frame]->clientArea());
+            QCOMPARE(widget->parentWidget(),
+                     place.frame < 0 ? static_cast<QWidget*>(window.get()) : window->Area[place.frame]->clientArea());
         }
         QCOMPARE(window->size(), QSize(ui::MainWindowClientWidth, ui::MainWindowClientHeight));
         QCOMPARE(window->LBL[0]->text(), QStringLiteral("文字"));

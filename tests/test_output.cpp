@@ -191,7 +191,7 @@ private slots:
         };
         const QByteArray at50 = jpegOf(50, 0), at90 = jpegOf(90, 0), progressive = jpegOf(90, 1);
         QVERIFY(at50.size() < at90.size());
-        QVERIFY(!at90.contains("\xFF\xC2"));      // baseline frame only
+        QVERIFY(!at90.contains("\xFF\xC2"));       // baseline frame only
         QVERIFY(progressive.contains("\xFF\xC2")); // the progressive frame marker
         QVERIFY(!QImage::fromData(progressive).isNull());
     }

@@ -108,7 +108,8 @@ private slots:
     void errorsAreClearAndNothingIsWritten_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("missing dot file") << QStringList{"--lit", "/no/such/dot.png", "Hi", "x.png"} << "/no/such/dot.png";
+        QTest::newRow("missing dot file")
+            << QStringList{"--lit", "/no/such/dot.png", "Hi", "x.png"} << "/no/such/dot.png";
         QTest::newRow("unknown extension") << QStringList{"Hi", "x.gif"} << ".bmp, .jpg or .png";
         QTest::newRow("bad size") << QStringList{"--size", "big", "Hi", "x.png"} << "--size";
         QTest::newRow("bad quality") << QStringList{"--quality", "101", "Hi", "x.jpg"} << "--quality";
@@ -125,7 +126,8 @@ private slots:
                 argument = path(argument);
         const Outcome outcome = render(arguments);
         QVERIFY(outcome.exitCode != 0);
-        QVERIFY2(outcome.errors.contains("lumidot-render: ") && outcome.errors.contains(mentions), qPrintable(outcome.errors));
+        QVERIFY2(outcome.errors.contains("lumidot-render: ") && outcome.errors.contains(mentions),
+                 qPrintable(outcome.errors));
         QVERIFY(QDir(m_folder.path()).entryList({"x.*"}).isEmpty());
     }
 

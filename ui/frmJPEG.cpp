@@ -29,7 +29,9 @@ int pngScalePosition(int16_t pngRate) {
     }
 }
 
-int16_t pngRateAt(int position) { return position == 0 ? 1 : position == 1 ? 0 : 2; }
+int16_t pngRateAt(int position) {
+    return position == 0 ? 1 : position == 1 ? 0 : 2;
+}
 
 frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("保存オプション"));
@@ -108,7 +110,9 @@ void frmJPEG::Form_Load() {
     BTN[0]->setFocus();
 }
 
-void frmJPEG::ASCR_Change(int16_t Index) { DSP[Index]->setText(QString::number(ASCR[Index]->value())); }
+void frmJPEG::ASCR_Change(int16_t Index) {
+    DSP[Index]->setText(QString::number(ASCR[Index]->value()));
+}
 
 void frmJPEG::BTN_Click(int16_t Index) {
     using app::Settings;

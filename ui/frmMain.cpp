@@ -145,7 +145,9 @@ void frmMain::connectHandlers() {
     }
 }
 
-void frmMain::Form_Load() { InitMainWindow(); }
+void frmMain::Form_Load() {
+    InitMainWindow();
+}
 
 void frmMain::InitMainWindow() {
     using app::Settings;

@@ -11,7 +11,18 @@ class QWidget;
 
 namespace ui {
 
-enum class ControlKind { Label, FramedLabel, TextBox, ListBox, Button, PictureButton, CheckBox, PictureBox, Frame, Scale };
+enum class ControlKind {
+    Label,
+    FramedLabel,
+    TextBox,
+    ListBox,
+    Button,
+    PictureButton,
+    CheckBox,
+    PictureBox,
+    Frame,
+    Scale
+};
 
 // One control of a window's design: where it stands, what it says and where the Tab key reaches it.
 // Places are the outer rectangle in pixels, relative to the window, or for a control inside a frame

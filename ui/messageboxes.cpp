@@ -40,6 +40,8 @@ int showMessageBox(const QString& prompt, int style, const QString& title) {
 
 } // namespace
 
-void installMessageBoxes() { platform::setMsgBoxHandler(showMessageBox); }
+void installMessageBoxes() {
+    platform::setMsgBoxHandler(showMessageBox);
+}
 
 } // namespace ui

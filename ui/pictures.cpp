@@ -114,8 +114,12 @@ constexpr std::array<std::string_view, 7> smallGlyph(char letter) {
 
 } // namespace
 
-QImage builtinLitDot() { return imageFromRows(LitDotRows); }
-QImage builtinUnlitDot() { return imageFromRows(UnlitDotRows); }
+QImage builtinLitDot() {
+    return imageFromRows(LitDotRows);
+}
+QImage builtinUnlitDot() {
+    return imageFromRows(UnlitDotRows);
+}
 
 QImage arrowPicture(ArrowDirection direction) {
     QImage image(ArrowSize, ArrowSize, QImage::Format_RGB32);
@@ -155,8 +159,8 @@ QImage iconPicture(int size) {
                 for (int x = 0; x < glyphWidth; ++x) {
                     if (rows[y][x] != 'X')
                         continue;
-                    const QRectF cell(left + (wordLeft + int(i) * (glyphWidth + 1) + x) * dot,
-                                      top + (row + y) * dot, dot, dot);
+                    const QRectF cell(left + (wordLeft + int(i) * (glyphWidth + 1) + x) * dot, top + (row + y) * dot,
+                                      dot, dot);
                     if (dot >= 4) // large icons show round lamps
                         painter.drawEllipse(cell.adjusted(dot * 0.08, dot * 0.08, -dot * 0.08, -dot * 0.08));
                     else
