@@ -83,7 +83,10 @@ void setProgramFolder(const QString& folder) {
 
 QString settingsPathFor(const QString& folder) {
     const QFileInfo info(folder);
-    if (info.isDir() && info.isWritable())
+    // An installed copy keeps its settings with the user even when run by someone who may write there.
+    const bool installedCopy =
+        info.canonicalFilePath() == QFileInfo(QStringLiteral(LUMIDOT_INSTALLED_BINDIR)).canonicalFilePath();
+    if (info.isDir() && info.isWritable() && !installedCopy)
         return AddBackslash(folder) + settingsFileName;
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(configFolder);

@@ -48,6 +48,9 @@ bool encode(const QImage& image, int32_t width, int32_t height, int level, platf
     }
     png_set_write_fn(png, file, writeToFile, flushNothing);
     png_set_compression_level(png, level);
+    // A board repeats its dot pictures cell after cell: deflate finds those repeats best unfiltered, and
+    // skipping the filter search makes writing two to three times faster.
+    png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_pHYs(png, info, 3780, 3780, PNG_RESOLUTION_METER); // 96 dpi, like every surface

@@ -1,0 +1,47 @@
+#include "bench/boards.h"
+
+#include "board/fontface.h"
+
+namespace bench {
+
+QString messageOfWidth(board::BoardState& state, int columns) {
+    const QString letters = QStringLiteral("MWmwabcdefghijkl.,' ");
+    QString message;
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const QChar letter : letters) {
+            state.SizeMongon.setCaption(message + letter);
+            if (state.SizeMongon.Width() <= columns) {
+                message += letter;
+                grown = true;
+                break;
+            }
+        }
+    }
+    state.SizeMongon.setCaption(message);
+    return message;
+}
+
+std::unique_ptr<board::BoardState> benchState() {
+    auto state = std::make_unique<board::BoardState>();
+    board::applyFont(*state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"), false, false);
+    return state;
+}
+
+QImage squareDot(int size, QRgb color) {
+    QImage dot(size, size, QImage::Format_RGB32);
+    dot.fill(color);
+    return dot;
+}
+
+std::unique_ptr<board::BoardState> widestBoard() {
+    auto state = benchState();
+    const QString message = messageOfWidth(*state, WidestColumns);
+    if (state->SizeMongon.Width() != WidestColumns)
+        return nullptr;
+    board::DrawBoard(*state, message);
+    board::DrawBoard(*state, message); // the first render is cut by the laid-out mask
+    return state;
+}
+
+} // namespace bench

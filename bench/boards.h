@@ -1,0 +1,29 @@
+#pragma once
+
+#include "board/DrawBoard.h"
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+// Boards the benchmarks share.
+namespace bench {
+
+// Column 4095 is the last whose origin fits in 16 bits with 8-pixel cells (8 · 4095 = 32760).
+inline constexpr int WidestColumns = 4095;
+
+// Grows a message, widest letters first, until it measures exactly columns pixels in state's font.
+QString messageOfWidth(board::BoardState& state, int columns);
+
+// A board state with the font the benchmarks use (DejaVu Sans 10, present on every machine here).
+std::unique_ptr<board::BoardState> benchState();
+
+// Dots of size × size pixels, so cells take that size.
+QImage squareDot(int size, QRgb color);
+
+// The widest board the 16-bit cell origins allow at 8 × 8 dots, rendered whole; null when no message
+// measures exactly that wide.
+std::unique_ptr<board::BoardState> widestBoard();
+
+} // namespace bench
