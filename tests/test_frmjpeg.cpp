@@ -3,6 +3,7 @@
 #include "ui/frmJPEG.h"
 #include "ui/frmMain.h"
 #include "ui/layout.h"
+#include "tests/testfiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,14 +19,10 @@
 #include <QTimer>
 
 using app::Settings;
+using testfiles::readAll;
 using ui::frmJPEG;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Clicks the empty track of a scale on one side of its thumb.
 void clickTrack(QScrollBar* scale, QStyle::SubControl page) {

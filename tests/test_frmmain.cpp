@@ -3,6 +3,7 @@
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
 #include "ui/layout.h"
+#include "tests/testfiles.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -14,20 +15,10 @@
 #include <QTest>
 
 using app::Settings;
+using testfiles::readAll;
 using ui::frmMain;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QWidget* control(frmMain& window, const ui::ControlPlacement& place) {
     const QString name = QString::fromLatin1(place.name);
@@ -182,7 +173,7 @@ private slots:
     }
 
     void aStoredItalicIsRestoredThroughItsHandler() {
-        writeAll(iniPath(), "[Font]\nItalic=7\n");
+        QVERIFY(testfiles::writeAll(iniPath(), "[Font]\nItalic=7\n"));
         auto window = startUp();
         QVERIFY(window->CHK[0]->isChecked());
         QCOMPARE(int(Settings.Italic), -1); // the handler ran and stored true as -1

@@ -7,6 +7,7 @@
 #include "platform/commondialogs.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
+#include "tests/testfiles.h"
 
 #include <QFile>
 #include <QImage>
@@ -21,18 +22,9 @@
 
 using output::ImageFormat;
 
+using testfiles::readAll;
+
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 ImageFormat formatOfBytes(const QByteArray& bytes) {
     if (bytes.startsWith("\x89PNG"))
@@ -122,8 +114,8 @@ private slots:
         QCOMPARE(int(app::FindLast(QStringLiteral(""), QStringLiteral("/"))), 0);
         QCOMPARE(int(app::FindLast(QStringLiteral("a/b"), QString())), 0);
 
-        writeAll(path("full.bmp"), "x");
-        writeAll(path("empty.bmp"), "");
+        QVERIFY(testfiles::writeAll(path("full.bmp"), "x"));
+        QVERIFY(testfiles::writeAll(path("empty.bmp"), ""));
         QCOMPARE(int(app::CheckFile(QStringLiteral("   "))), 1);
         QCOMPARE(int(app::CheckFile(path("new.bmp"))), 2);
         QCOMPARE(int(app::CheckFile(path("empty.bmp"))), 3);
@@ -215,7 +207,7 @@ private slots:
     }
 
     void overwritingAsksFirstUnlessTheFileIsEmpty() {
-        writeAll(path("old.bmp"), "earlier");
+        QVERIFY(testfiles::writeAll(path("old.bmp"), "earlier"));
         m_answer = platform::AnswerNo;
         answerSaveDialog(path("old.bmp"), 1);
         save();
@@ -231,7 +223,7 @@ private slots:
         QCOMPARE(formatOfBytes(readAll(path("old.bmp"))), ImageFormat::Bmp);
         QVERIFY(readAll(path("old.bmp")).startsWith("BM"));
 
-        writeAll(path("empty.png"), "");
+        QVERIFY(testfiles::writeAll(path("empty.png"), ""));
         m_questions.clear();
         answerSaveDialog(path("empty.png"), 1);
         save();
@@ -265,7 +257,7 @@ private slots:
     void failedWritesKeepTheEarlierFileAndTellTheUser() {
         QFETCH(QString, name);
         // A device that fills up: every file this process writes stops at 512 bytes.
-        writeAll(path(name), "earlier");
+        QVERIFY(testfiles::writeAll(path(name), "earlier"));
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit original{};
         getrlimit(RLIMIT_FSIZE, &original);
@@ -299,7 +291,7 @@ private slots:
         const bool asRoot = geteuid() == 0;
         if (asRoot && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
             QSKIP("no way to make a read-only folder here");
-        writeAll(folder + "/kept.png", "earlier");
+        QVERIFY(testfiles::writeAll(folder + "/kept.png", "earlier"));
         if (asRoot)
             QCOMPARE(::mount("tmpfs", QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
                      0);
@@ -318,7 +310,7 @@ private slots:
     void aJpegBeyondTheFormatsLimitIsRefused() {
         board::BoardState wide;
         wide.Board.resize(65501, 2);
-        writeAll(path("wide.jpg"), "earlier");
+        QVERIFY(testfiles::writeAll(path("wide.jpg"), "earlier"));
         QVERIFY(!output::writeBoard(wide, path("wide.jpg"), ImageFormat::Jpeg).isEmpty());
         QCOMPARE(readAll(path("wide.jpg")), QByteArray("earlier"));
         QVERIFY(output::writeBoard(wide, path("wide.png"), ImageFormat::Png).isEmpty());

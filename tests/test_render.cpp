@@ -4,6 +4,7 @@
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
+#include "tests/testfiles.h"
 
 #include <QFile>
 #include <QImage>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+using testfiles::readAll;
 
 namespace {
 
@@ -27,11 +30,6 @@ Outcome render(const QStringList& arguments) {
         return {-1, QStringLiteral("did not finish")};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

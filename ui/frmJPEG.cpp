@@ -45,7 +45,7 @@ frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent) {
 }
 
 void frmJPEG::createControls() {
-    std::vector<std::pair<int, QWidget*>> tabColumn;
+    ControlPlacer placer;
     for (const ControlPlacement& place : OptionsWindowLayout) {
         const QString caption = QString::fromUtf8(place.caption);
         const int i = place.index;
@@ -92,13 +92,9 @@ void frmJPEG::createControls() {
         default:
             continue;
         }
-        control->setGeometry(place.x, place.y, place.width, place.height);
-        if (auto* label = qobject_cast<QLabel*>(control))
-            fitCaption(label);
-        if (control->focusPolicy() != Qt::NoFocus)
-            tabColumn.emplace_back(place.tab, control);
+        placer.place(control, place);
     }
-    setTabColumn(tabColumn);
+    placer.finish();
 }
 
 void frmJPEG::Form_Load() {

@@ -56,7 +56,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
 }
 
 void frmMain::createControls() {
-    std::vector<std::pair<int, QWidget*>> tabColumn;
+    ControlPlacer placer;
     for (const ControlPlacement& place : MainWindowLayout) {
         const QString name = QString::fromLatin1(place.name);
         const QString caption = QString::fromUtf8(place.caption);
@@ -112,16 +112,10 @@ void frmMain::createControls() {
         default: // the main window has no group frames or scales
             continue;
         }
-        control->setGeometry(place.x, place.y, place.width, place.height);
-        if (auto* label = qobject_cast<QLabel*>(control))
-            fitCaption(label);
-        if (control->focusPolicy() != Qt::NoFocus)
-            tabColumn.emplace_back(place.tab, control);
+        placer.place(control, place);
     }
-    setTabColumn(tabColumn);
-    // Labels never take the focus; the dot boxes start at the size of their pictures.
-    for (QLabel* label : {LBL[0], LBL[1], LBL[2], LBL[3], DSP[0], DSP[1], MSG})
-        label->setFocusPolicy(Qt::NoFocus);
+    placer.finish();
+    // The dot boxes start at the size of their pictures.
     for (PictureBox* dot : Dot)
         dot->fitToSurface();
 }

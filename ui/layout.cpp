@@ -7,6 +7,8 @@
 
 namespace ui {
 
+namespace {
+
 void fitCaption(QLabel* label) {
     constexpr qreal SmallestReadablePoints = 6.0;
     QFont font = label->font();
@@ -16,10 +18,20 @@ void fitCaption(QLabel* label) {
     label->setFont(font);
 }
 
-void setTabColumn(std::vector<std::pair<int, QWidget*>> controls) {
-    std::sort(controls.begin(), controls.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t n = 1; n < controls.size(); ++n)
-        QWidget::setTabOrder(controls[n - 1].second, controls[n].second);
+} // namespace
+
+void ControlPlacer::place(QWidget* control, const ControlPlacement& placement) {
+    control->setGeometry(placement.x, placement.y, placement.width, placement.height);
+    if (auto* label = qobject_cast<QLabel*>(control))
+        fitCaption(label);
+    if (control->focusPolicy() != Qt::NoFocus)
+        m_tabColumn.emplace_back(placement.tab, control);
+}
+
+void ControlPlacer::finish() {
+    std::sort(m_tabColumn.begin(), m_tabColumn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t n = 1; n < m_tabColumn.size(); ++n)
+        QWidget::setTabOrder(m_tabColumn[n - 1].second, m_tabColumn[n].second);
 }
 
 } // namespace ui

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-class QLabel;
 class QWidget;
 
 namespace ui {
@@ -50,11 +49,18 @@ inline constexpr int OptionsWindowClientHeight = 175;
 
 extern const std::array<ControlPlacement, 12> OptionsWindowLayout;
 
-// Gives a label a smaller font when its caption is wider than the place the design gives it, so the
-// whole caption stays readable with this system's fonts.
-void fitCaption(QLabel* label);
+// Puts a window's controls where its layout table says and orders the Tab key through those that take
+// the focus, by their place in the tab column.
+class ControlPlacer {
+public:
+    // Sets the control's place; a label whose caption is wider than that place gets a smaller font, so
+    // the whole caption stays readable with this system's fonts.
+    void place(QWidget* control, const ControlPlacement& placement);
+    // Orders the Tab key once every control is placed.
+    void finish();
 
-// Orders the Tab key through the controls that take the focus by their position in the tab column.
-void setTabColumn(std::vector<std::pair<int, QWidget*>> controls);
+private:
+    std::vector<std::pair<int, QWidget*>> m_tabColumn;
+};
 
 } // namespace ui
