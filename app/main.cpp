@@ -20,7 +20,8 @@ int Main(QApplication& application) {
     } catch (const platform::RuntimeError& error) {
         const QString text = platform::errorReportText(error);
         std::fprintf(stderr, "lumidot: %s\n", qPrintable(text));
-        platform::MsgBox(text, platform::MsgCritical, QStringLiteral("Lumidot"));
+        if (ui::displayAvailable())
+            platform::MsgBox(text, platform::MsgCritical, QStringLiteral("Lumidot"));
         return 1;
     }
     app::SaveSettings();
@@ -36,8 +37,10 @@ int Main(QApplication& application) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumidot"));
-    ui::installMessageBoxes();
-    ui::installFileDialogs();
+    if (ui::displayAvailable()) { // headless, questions are answered No and dialogs count as cancelled
+        ui::installMessageBoxes();
+        ui::installFileDialogs();
+    }
     board::registerJapaneseFaceSubstitutions();
     return Main(application);
 }

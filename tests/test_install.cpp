@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/testfiles.h"
+
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -23,7 +25,8 @@ private slots:
     void initTestCase() {
         m_prefix = m_root.filePath("prefix");
         QProcess install;
-        install.start(QStringLiteral(LUMIDOT_CMAKE), {"--install", QStringLiteral(LUMIDOT_BUILD_DIR), "--prefix", m_prefix});
+        install.start(QStringLiteral(LUMIDOT_CMAKE),
+                      {"--install", QStringLiteral(LUMIDOT_BUILD_DIR), "--prefix", m_prefix});
         QVERIFY(install.waitForFinished(120000));
         QCOMPARE(install.exitCode(), 0);
         QVERIFY(QFile::exists(bin() + "/lumidot") && QFile::exists(bin() + "/lumidot-render"));
@@ -38,7 +41,8 @@ private slots:
             m_mounted = true;
             QCOMPARE(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
         } else {
-            QVERIFY(QFile::setPermissions(bin(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(
+                QFile::setPermissions(bin(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         }
     }
 
@@ -65,6 +69,27 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("Mongon=Sample"));
         QVERIFY(!QFile::exists(bin() + "/Lumidot.Ini"));
+    }
+
+    void anUnreadableSettingStopsTheStartAndKeepsTheFile() {
+        const QString config = m_root.filePath("bad-config");
+        const QString settings = config + "/Lumidot/Lumidot.Ini";
+        QVERIFY(QDir().mkpath(config + "/Lumidot"));
+        const QByteArray bad = "[Font]\nName=X\nSize=abc\n";
+        QVERIFY(testfiles::writeAll(settings, bad));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(bin() + "/lumidot", {});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 1);
+        const QString errors = QString::fromUtf8(program.readAllStandardError());
+        for (const QString& part :
+             {settings, QStringLiteral("[Font]"), QStringLiteral("Size"), QStringLiteral("\"abc\"")})
+            QVERIFY2(errors.contains(part), qPrintable(errors));
+        QCOMPARE(testfiles::readAll(settings), bad);
     }
 
     void theInstalledRendererRenders() {

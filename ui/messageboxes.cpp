@@ -3,6 +3,7 @@
 #include "platform/messagebox.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace ui {
@@ -42,6 +43,11 @@ int showMessageBox(const QString& prompt, int style, const QString& title) {
 
 void installMessageBoxes() {
     platform::setMsgBoxHandler(showMessageBox);
+}
+
+bool displayAvailable() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 } // namespace ui
