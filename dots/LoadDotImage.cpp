@@ -21,19 +21,46 @@ QString extensionOf(const QString& fileName) {
     return fileName.right(4).toUpper();
 }
 
+// Notes whether a reader asked for bytes beyond the end. Qt's BMP reader returns a picture for a file
+// cut short, its missing rows left as whatever memory held; only this tells such a file apart.
+class EndAwareFile : public QFile {
+public:
+    using QFile::QFile;
+    bool readPastEnd() const { return m_readPastEnd; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 read = QFile::readData(data, maxSize);
+        m_readPastEnd = m_readPastEnd || read < maxSize;
+        return read;
+    }
+
+private:
+    bool m_readPastEnd = false;
+};
+
 // The first image of a BMP, ICO, JPEG or GIF file, recognised by its content, with transparent pixels
-// laid over background. A null image when the file is none of these, cannot be read or is too large.
+// laid over background. A null image when the file is none of these, cannot be read, is cut short or
+// is too large.
 QImage readPicture(const QString& fileName, QRgb background) {
-    QImageReader reader(fileName); // keeps Qt's allocation limit
+    // Only a regular file: opening a named pipe would wait for a writer forever.
+    EndAwareFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return QImage();
+    QImageReader reader(&file); // keeps Qt's allocation limit
     static const QList<QByteArray> formats = {"bmp", "ico", "jpeg", "jpg", "gif"};
-    if (!formats.contains(reader.format()))
+    const QByteArray format = reader.format(); // asked once: after the read it looks at the file's end
+    if (!formats.contains(format))
         return QImage();
     // The header tells the size before any pixel is decoded: a forged or huge image costs nothing.
     const QSize size = reader.size();
     if (!size.isValid() || !platform::surfaceSizeAllowed(size.width(), size.height()))
         return QImage();
     const QImage picture = reader.read();
-    if (picture.isNull() || !picture.hasAlphaChannel())
+    // The BMP reader asks for exactly the bytes it needs, so a read past the end means missing pixels.
+    if (picture.isNull() || (format == "bmp" && file.readPastEnd()))
+        return QImage();
+    if (!picture.hasAlphaChannel())
         return picture;
     QImage composed = platform::newImage96(picture.width(), picture.height());
     composed.fill(background);
@@ -62,8 +89,9 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
 }
 
 bool LoadPngDot(Surface& box, const QString& fileName) {
+    // Only a regular file: opening a named pipe would wait for a writer forever.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         platform::raiseError(QFileInfo::exists(fileName) ? platform::ErrPathFileAccess : platform::ErrFileNotFound);
     const QByteArray header = file.read(24);
     file.close();

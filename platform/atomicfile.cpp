@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include <fcntl.h>
@@ -28,6 +30,15 @@ mode_t permissionsFor(const QByteArray& target) {
     return 0666 & ~mask;
 }
 
+// The temporary file's name pattern: the target's name and a random suffix, the name shortened where
+// the suffix would make it longer than a file name may be.
+QByteArray temporaryPattern(const QByteArray& target) {
+    const QByteArray suffix = ".XXXXXX";
+    const qsizetype nameLength = target.size() - target.lastIndexOf('/') - 1;
+    const qsizetype excess = nameLength + suffix.size() - NAME_MAX;
+    return target.left(target.size() - std::max<qsizetype>(excess, 0)) + suffix;
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(const QString& fileName) {
@@ -49,7 +60,12 @@ bool AtomicFile::open(OpenMode mode) {
         setErrorString(systemError(EISDIR));
         return false;
     }
-    m_temporaryPath = target + ".XXXXXX";
+    // A file its owner made read-only is not replaced, though the folder would allow the rename.
+    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+        setErrorString(systemError(errno));
+        return false;
+    }
+    m_temporaryPath = temporaryPattern(target);
     m_descriptor = ::mkstemp(m_temporaryPath.data());
     if (m_descriptor < 0) {
         setErrorString(systemError(errno));

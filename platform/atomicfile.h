@@ -14,7 +14,7 @@ public:
     explicit AtomicFile(const QString& fileName);
     ~AtomicFile() override;
 
-    bool open(OpenMode mode) override; // WriteOnly only
+    bool open(OpenMode mode) override; // WriteOnly only; fails for a target this process may not write
     bool commit();
     void close() override; // gives up: the target stays as it was
 

@@ -28,6 +28,7 @@ struct ProfileText {
     QStringList lines;
     bool hasBom = false;
     bool crlf = false;
+    bool lossless = true; // false when some bytes were neither UTF-8 nor CP932: writing back would lose them
 };
 
 // Where a key sits: line indexes, -1 when absent.
@@ -37,11 +38,14 @@ struct Location {
     qsizetype lastKey = -1; // last key line of that section, or its header when it has none
 };
 
-// Japanese Windows writes these files in CP932; bytes that do not map become U+FFFD instead of failing the read.
-QString decodeCp932(QByteArray bytes) {
+// Japanese Windows writes these files in CP932; bytes that do not map become U+FFFD instead of failing the read,
+// and lossless tells whether any did.
+QString decodeCp932(QByteArray bytes, bool& lossless) {
     const iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == iconv_t(-1))
+    if (converter == iconv_t(-1)) {
+        lossless = false;
         return QString::fromUtf8(bytes);
+    }
     QByteArray utf8;
     char* in = bytes.data();
     size_t inLeft = size_t(bytes.size());
@@ -52,6 +56,7 @@ QString decodeCp932(QByteArray bytes) {
         const size_t converted = iconv(converter, &in, &inLeft, &out, &outLeft);
         utf8.append(chunk, out - chunk);
         if (converted == size_t(-1) && errno != E2BIG) {
+            lossless = false;
             utf8.append("\xEF\xBF\xBD");
             ++in;
             --inLeft;
@@ -61,12 +66,12 @@ QString decodeCp932(QByteArray bytes) {
     return QString::fromUtf8(utf8);
 }
 
-QString decodeText(const QByteArray& bytes) {
+QString decodeText(const QByteArray& bytes, bool& lossless) {
     // Stateless flags a sequence cut off at the end; ConvertInitialBom keeps a second BOM as text, so it survives.
     QStringDecoder utf8(QStringConverter::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
-    return utf8.hasError() ? decodeCp932(bytes) : text;
+    return utf8.hasError() ? decodeCp932(bytes, lossless) : text;
 }
 
 // The file's bytes, or nothing when it is not a readable regular file of sensible size.
@@ -77,9 +82,10 @@ std::optional<QByteArray> readFileBytes(const QString& file) {
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // The size may have changed since the check, so read one byte past the limit to notice.
-    QByteArray bytes = input.read(maxFileBytes + 1);
-    if (input.error() != QFileDevice::NoError || bytes.size() > maxFileBytes)
+    // A buffer for what the file holds, not for the limit; one byte more shows a file that grew meanwhile, which
+    // someone is writing and which is left alone.
+    QByteArray bytes = input.read(info.size() + 1);
+    if (input.error() != QFileDevice::NoError || bytes.size() > info.size())
         return std::nullopt;
     return bytes;
 }
@@ -92,7 +98,7 @@ ProfileText parseProfile(QByteArray bytes) {
     const qsizetype firstNewline = bytes.indexOf('\n');
     text.crlf = firstNewline > 0 && bytes.at(firstNewline - 1) == '\r';
 
-    const QString content = decodeText(bytes);
+    const QString content = decodeText(bytes, text.lossless);
     text.lines = content.split(u'\n');
     if (content.isEmpty() || content.endsWith(u'\n'))
         text.lines.removeLast(); // the empty piece after the final line ending is not a line
@@ -199,7 +205,8 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
             value = valueOf(text.lines.at(at.key));
     }
     const QByteArray cut = utf8Prefix(value, qsizetype(size) - 1);
-    buffer = QString::fromUtf8(cut);
+    // Not fromUtf8, which drops a leading U+FEFF: a value may begin with one, and the count must match the text.
+    buffer = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom).decode(cut);
     return int(cut.size());
 }
 
@@ -215,6 +222,8 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
         if (!bytes)
             return false; // rewriting what could not be read would lose it
         text = parseProfile(*bytes);
+        if (!text.lossless)
+            return false; // nor may bytes that could not be decoded be written back as U+FFFD
     }
     const Location at = locate(text.lines, section, key);
     const QString entry = key + u'=' + value;

@@ -13,7 +13,8 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
                             int size, const QString& file);
 
 // Sets key in section to value, creating the file, the section (at the end of the file) or the key (after the last
-// key of its section) as needed. The whole file is replaced atomically; true on success.
+// key of its section) as needed. The whole file is replaced atomically; true on success. A file that cannot be read
+// whole, holds bytes that are neither UTF-8 nor CP932, or is read-only is left as it is (false).
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file);
 
 } // namespace platform

@@ -41,8 +41,9 @@ void Surface::resize(int width, int height) {
         raiseError(ErrOutOfMemory);
     QImage resized = newImage96(width, height);
     resized.fill(m_backColor);
-    const int rows = std::min(height, m_image.height());
-    const size_t rowBytes = size_t(std::min(width, m_image.width())) * sizeof(QRgb);
+    // A null image (one side 0) has no rows: memcpy must not be handed its null scan lines.
+    const int rows = std::min(resized.height(), m_image.height());
+    const size_t rowBytes = size_t(std::min(resized.width(), m_image.width())) * sizeof(QRgb);
     for (int row = 0; row < rows; ++row)
         std::memcpy(resized.scanLine(row), m_image.constScanLine(row), rowBytes);
     m_image = std::move(resized);

@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "badinput.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,6 +86,7 @@ void TestProfile::read_data() {
     QTest::newRow("mixed endings") << QByteArray("[S]\nA=1\r\nK=v\n") << "S" << "K" << "v";
     QTest::newRow("no final newline") << QByteArray("[S]\nK=v") << "S" << "K" << "v";
     QTest::newRow("BOM") << bom + "[S]\nK=v\n" << "S" << "K" << "v";
+    QTest::newRow("value starting with U+FEFF") << "[S]\nK=" + bom + "v\n" << "S" << "K" << QStringLiteral("\uFEFFv");
     QTest::newRow("UTF-8 Japanese") << ("[Font]\nName=" + fontName.toUtf8()) << "Font" << "Name" << fontName;
     QTest::newRow("Shift-JIS") << ("[Font]\r\nName=" + fontNameCp932 + "\r\n") << "Font" << "Name" << fontName;
     // clang-format on
@@ -226,6 +229,7 @@ void TestProfile::failedWriteKeepsOldFile_data() {
 void TestProfile::failedWriteKeepsOldFile() {
     QFETCH(QString, kind);
     QTemporaryDir dir;
+    const badinput::PermissionsEnforced enforced; // a read-only folder stops root too
     QString path = dir.filePath("p.ini");
     QByteArray old = "; keep\n[S]\nK=old\n";
     QString value = QStringLiteral("new");

@@ -1,0 +1,173 @@
+#include "app/basCommon.h"
+#include "output/SaveBoard.h"
+#include "platform/commondialogs.h"
+#include "platform/messagebox.h"
+
+#include "badinput.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString failed = QStringLiteral("ファイルを保存できませんでした。\r\n");
+
+} // namespace
+
+class TestBadSaving : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    board::BoardState m_state;
+    QStringList m_messages;
+    QString m_dialogAnswer;
+    QString m_status;
+
+    QStringList folderEntries() const {
+        return QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    // The save command as the 保存 button runs it, the dialog answering with name under filter 1.
+    void save(const QString& name) {
+        m_dialogAnswer = name;
+        output::SaveBoard(m_state, nullptr, m_status, [this](const QString& status) { m_status = status; });
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_folder.isValid());
+        app::setProgramFolder(m_folder.path());
+        app::LoadSettings();
+        platform::setMsgBoxHandler([this](const QString& prompt, int, const QString& title) {
+            m_messages << title + u'|' + prompt;
+            return int(platform::AnswerYes);
+        });
+        platform::setFileDialogHandler([this](const platform::DialogRequest&) {
+            platform::DialogAnswer answer;
+            answer.accepted = true;
+            answer.paths = {m_dialogAnswer};
+            answer.filterIndex = 1;
+            return answer;
+        });
+    }
+
+    void init() {
+        m_messages.clear();
+        m_status = QStringLiteral("Lumidot");
+        for (const QString& entry : folderEntries())
+            QFile::remove(m_folder.filePath(entry));
+    }
+
+    // A name the dialog cannot hand back (it holds 30000 characters, the closing NUL included) counts as
+    // a cancelled dialog; a name the system refuses stops the save with the system's message. Either
+    // way nothing is written and the status line keeps what it showed.
+    void namesBeyondTheLimits_data() {
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("30000 characters") << 30000 << QStringList();
+        QTest::newRow("file name of 300 bytes") << 300 << QStringList{"システムエラー|75:パス名が無効です。"};
+    }
+
+    void namesBeyondTheLimits() {
+        QFETCH(int, nameLength);
+        QFETCH(QStringList, messages);
+        const QString folder = m_folder.path() + u'/';
+        const QString name = folder + QString(nameLength - folder.size() - 4, u'n') + ".png";
+        QCOMPARE(name.size(), nameLength);
+        save(name);
+        QCOMPARE(m_messages, messages);
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+        QCOMPARE(folderEntries(), QStringList());
+    }
+
+    void namesTheSystemAllows_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format");
+        // 83 three-byte characters: with "ab.png" the longest name a folder may hold, 255 bytes.
+        const QString longest = QString(83, u'掲') + "ab.png";
+        QVERIFY(longest.toUtf8().size() == 255);
+        QTest::newRow("spaces") << " board  with spaces .bmp" << QByteArray("bmp");
+        QTest::newRow("Japanese") << "電光掲示板.jpg" << QByteArray("jpeg");
+        QTest::newRow("255 bytes") << longest << QByteArray("png");
+    }
+
+    void namesTheSystemAllows() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        save(m_folder.filePath(name));
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_status, QStringLiteral(">") + name);
+        QImageReader written(m_folder.filePath(name));
+        QCOMPARE(written.format(), format);
+        QCOMPARE(written.size(), QSize(m_state.Board.ScaleWidth(), m_state.Board.ScaleHeight()));
+        QCOMPARE(folderEntries(), QStringList{name});
+    }
+
+    // A file its owner made read-only stays as it was, though its folder would let it be replaced.
+    void readOnlyFileIsKept_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bmp") << "kept.bmp";
+        QTest::newRow("jpg") << "kept.jpg";
+        QTest::newRow("png") << "kept.png";
+    }
+
+    void readOnlyFileIsKept() {
+        QFETCH(QString, name);
+        const QString path = m_folder.filePath(name);
+        QVERIFY(testfiles::writeAll(path, "earlier"));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        {
+            const badinput::PermissionsEnforced enforced;
+            if (QFile(path).open(QIODevice::WriteOnly | QIODevice::Append))
+                QSKIP("file permissions do not stop this process");
+            save(path);
+        }
+        QCOMPARE(testfiles::readAll(path), QByteArray("earlier"));
+        QCOMPARE(m_messages.size(), 2); // the overwrite question, then the failure
+        QCOMPARE(m_messages[0], "上書き確認|上書きしますか？\r\n" + path);
+        QVERIFY2(m_messages[1].startsWith("Lumidot|" + failed + u'"' + path + u'"'), qPrintable(m_messages[1]));
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+        QCOMPARE(folderEntries(), QStringList{name});
+    }
+
+    // 2^27 pixels, the most a board may hold, in every format: the earlier file is replaced whole.
+    void largestBoardIsSaved_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("bmp") << "largest.bmp" << QByteArray("bmp");
+        QTest::newRow("jpg") << "largest.jpg" << QByteArray("jpeg");
+        QTest::newRow("png") << "largest.png" << QByteArray("png");
+    }
+
+    void largestBoardIsSaved() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        board::BoardState& state = m_state;
+        const QSize largest(16384, 8192);
+        QCOMPARE(qint64(largest.width()) * largest.height(), platform::MaxSurfacePixels);
+        state.Board.resize(largest.width(), largest.height());
+        state.Board.Cls();
+        state.Board.image().setPixel(largest.width() - 1, largest.height() - 1, qRgb(255, 0, 0));
+        const QString path = m_folder.filePath(name);
+        QVERIFY(testfiles::writeAll(path, "earlier"));
+
+        save(path);
+        QCOMPARE(m_messages, QStringList{"上書き確認|上書きしますか？\r\n" + path});
+        QCOMPARE(m_status, QStringLiteral(">") + name);
+        QImageReader written(path);
+        written.setAllocationLimit(0);
+        QCOMPARE(written.format(), format);
+        QCOMPARE(written.size(), largest);
+        if (format != "jpeg") // lossless: the whole picture comes back
+            QVERIFY(written.read().convertToFormat(QImage::Format_RGB32) == state.Board.image());
+        QCOMPARE(folderEntries(), QStringList{name});
+        state.Board.resize(0, 0);
+    }
+};
+
+QTEST_MAIN(TestBadSaving)
+#include "test_badinput_saving.moc"
