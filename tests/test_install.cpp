@@ -21,6 +21,15 @@ private:
 
     QString bin() const { return m_prefix + "/bin"; }
 
+    // Starts the installed program headless, for a user whose configuration folder is config.
+    void startInstalled(QProcess& program, const QString& config) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.start(bin() + "/lumidot", {});
+    }
+
 private slots:
     void initTestCase() {
         m_prefix = m_root.filePath("prefix");
@@ -54,12 +63,8 @@ private slots:
 
     void settingsGoToTheUsersConfigurationFolder() {
         const QString config = m_root.filePath("config");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config);
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(bin() + "/lumidot", {});
+        startInstalled(program, config);
         QVERIFY(program.waitForStarted());
         const QString settings = config + "/Lumidot/Lumidot.Ini";
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(settings), 20000); // written at start-up, before the window
@@ -77,12 +82,8 @@ private slots:
         QVERIFY(QDir().mkpath(config + "/Lumidot"));
         const QByteArray bad = "[Font]\nName=X\nSize=abc\n";
         QVERIFY(testfiles::writeAll(settings, bad));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config);
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(bin() + "/lumidot", {});
+        startInstalled(program, config);
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitCode(), 1);
         const QString errors = QString::fromUtf8(program.readAllStandardError());
