@@ -33,6 +33,6 @@ void saveWidest(benchmark::State& run) {
     run.counters["peak_rss_MiB"] = double(usage.ru_maxrss) / 1024.0;
     run.counters["file_KiB"] = double(QFileInfo(name).size()) / 1024.0;
 }
-BENCHMARK(saveWidest)->ArgName("png1_png0_png2_bmp_jpg")->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(saveWidest)->ArgName("png_setting_0_1_2_bmp_3_jpeg_4")->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
 } // namespace
