@@ -60,6 +60,10 @@ QString GetField(const QString& text, int16_t n, const QString& separator) {
     return text.mid(start, end - start);
 }
 
+QString FileExtension(const QString& fileName) {
+    return fileName.right(4).toUpper();
+}
+
 int16_t FindLast(const QString& text, const QString& part) {
     if (text.isEmpty() || part.isEmpty())
         return 0;

@@ -19,6 +19,9 @@ QString TrimNull(QString text);
 // less, the text before the first separator.
 QString GetField(const QString& text, int16_t n, const QString& separator);
 
+// How the program tells a file's type: the last four characters of its name, upper-cased (".PNG").
+QString FileExtension(const QString& fileName);
+
 // The 1-based position of the last occurrence of part in text (exact case); 0 when there is none or
 // either text is empty.
 int16_t FindLast(const QString& text, const QString& part);

@@ -2,6 +2,7 @@
 // window, for scripts and batch work.
 
 #include "app/basCommon.h"
+#include "app/basFunc.h"
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "board/rotation.h"
@@ -75,7 +76,7 @@ int run(const QCommandLineParser& parser) {
         throw RenderError{QStringLiteral("give the message and the output file (see --help)")};
     const QString& message = arguments[0];
     const QString& output = arguments[1];
-    const QString extension = output.right(4).toUpper();
+    const QString extension = app::FileExtension(output);
     if (extension != QLatin1String(".BMP") && extension != QLatin1String(".JPG") && extension != QLatin1String(".PNG"))
         throw RenderError{
             QStringLiteral("the output file \"%1\" must end in .bmp, .jpg or .png: that is how its format is told")

@@ -1,6 +1,5 @@
 #include "board/DrawBoard.h"
 
-#include "platform/errors.h"
 #include "platform/numbers.h"
 #include "ui/pictures.h"
 
@@ -54,8 +53,6 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
 
     const int32_t boardWidth = add32(mul32(state.CellWidth, columns), BoardFrame);
     const int32_t boardHeight = add32(mul32(state.CellHeight, rows), BoardFrame);
-    if (!surfaceSizeAllowed(boardWidth - BoardFrame, boardHeight - BoardFrame))
-        raiseError(ErrOutOfMemory);
     state.Board.resize(boardWidth - BoardFrame, boardHeight - BoardFrame);
 
     state.Board.Cls();

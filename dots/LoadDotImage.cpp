@@ -1,6 +1,7 @@
 #include "dots/LoadDotImage.h"
 
 #include "app/basCommon.h"
+#include "app/basFunc.h"
 #include "codec/TransG32.h"
 #include "platform/errors.h"
 
@@ -16,10 +17,6 @@ namespace dots {
 using platform::Surface;
 
 namespace {
-
-QString extensionOf(const QString& fileName) {
-    return fileName.right(4).toUpper();
-}
 
 // Notes whether a reader asked for bytes beyond the end. Qt's BMP reader returns a picture for a file
 // cut short, its missing rows left as whatever memory held; only this tells such a file apart.
@@ -74,7 +71,7 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
     int16_t result = 1;
     platform::skipOnError([&] {
         Surface& box = state.Dot[index];
-        if (extensionOf(fileName) == QLatin1String(".PNG")) {
+        if (app::FileExtension(fileName) == QLatin1String(".PNG")) {
             if (LoadPngDot(box, fileName))
                 result = 0;
             return;
@@ -119,7 +116,7 @@ bool LoadPngDot(Surface& box, const QString& fileName) {
 
 void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index) {
     for (const QString& fileName : fileNames) {
-        const QString extension = extensionOf(fileName);
+        const QString extension = app::FileExtension(fileName);
         const bool tried = extension == QLatin1String(".BMP") || extension == QLatin1String(".JPG") ||
                            extension == QLatin1String(".ICO") || extension == QLatin1String(".PNG") ||
                            (extension == QLatin1String(".GIF") && app::Settings.Gif == 1);

@@ -18,10 +18,6 @@ const QString Bmp = QStringLiteral(".BMP");
 const QString Jpg = QStringLiteral(".JPG");
 const QString Png = QStringLiteral(".PNG");
 
-QString upperExtension(const QString& name) {
-    return name.right(4).toUpper();
-}
-
 // Only blanks count: a tab or other white space in a name is the user's.
 QString trimBlanks(const QString& text) {
     qsizetype first = 0, last = text.size();
@@ -48,7 +44,7 @@ QString saveFilterPattern() {
 }
 
 QString settleFileName(const QString& name, int32_t filterIndex) {
-    const QString ext = upperExtension(name);
+    const QString ext = app::FileExtension(name);
     switch (filterIndex) {
     case 2:
         return ext == Bmp ? name : name + Bmp;
@@ -62,7 +58,7 @@ QString settleFileName(const QString& name, int32_t filterIndex) {
 }
 
 ImageFormat formatOf(const QString& fileName) {
-    const QString ext = upperExtension(fileName);
+    const QString ext = app::FileExtension(fileName);
     return ext == Jpg ? ImageFormat::Jpeg : ext == Png ? ImageFormat::Png : ImageFormat::Bmp;
 }
 

@@ -2,6 +2,7 @@
 #include "dots/LoadDotImage.h"
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
+#include "tests/testwindow.h"
 
 #include "badinput.h"
 #include "testfiles.h"
@@ -116,18 +117,7 @@ private:
         return path;
     }
 
-    void drop(QWidget* box, const QStringList& paths) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &enter);
-        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &drop);
-        QVERIFY(drop.isAccepted());
-    }
+    void drop(QWidget* box, const QStringList& paths) { QVERIFY(testwindow::dropFiles(box, paths).second); }
 
     DotSnapshot snapshot(int index) const {
         const platform::Surface& dot = m_window->boardState().Dot[index];

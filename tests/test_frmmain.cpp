@@ -4,6 +4,7 @@
 #include "ui/frmMain.h"
 #include "ui/layout.h"
 #include "tests/testfiles.h"
+#include "tests/testwindow.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -63,15 +64,6 @@ private:
 
     QString iniPath() const { return m_folder.filePath(QStringLiteral("Lumidot.Ini")); }
 
-    // Start-up as the program does it: load, save at once, open the window.
-    std::unique_ptr<frmMain> startUp() {
-        app::LoadSettings();
-        app::SaveSettings();
-        auto window = std::make_unique<frmMain>();
-        window->Form_Load();
-        return window;
-    }
-
 private slots:
     void initTestCase() {
         board::registerJapaneseFaceSubstitutions();
@@ -89,7 +81,7 @@ private slots:
     }
 
     void firstStartShowsTheDefaults() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         QCOMPARE(window->FLD[0]->text(), QStringLiteral("Sample"));
         QCOMPARE(window->DSP[0]->text(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(window->DSP[1]->text(), QStringLiteral("10"));
@@ -107,7 +99,7 @@ private slots:
     }
 
     void startRendersThenStoresWhatTheMaskReports() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         window->FLD[0]->setText(QStringLiteral("Hello"));
         QTest::mouseClick(window->BTN[0], Qt::LeftButton);
         const board::BoardState& state = window->boardState();
@@ -124,7 +116,7 @@ private slots:
     }
 
     void aFailedRenderIsReportedAndStoresNothing() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const QByteArray before = readAll(iniPath());
         window->FLD[0]->setText(QString(1200, QLatin1Char('M'))); // far wider than 4096 columns
         QTest::mouseClick(window->BTN[0], Qt::LeftButton);
@@ -139,7 +131,7 @@ private slots:
     }
 
     void pickingASizeAppliesTheFontWithoutRedrawing() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         QTest::mouseClick(window->BTN[0], Qt::LeftButton);
         const QImage board = window->boardState().Board.image().copy();
         window->LST[1]->setCurrentRow(4);
@@ -152,7 +144,7 @@ private slots:
     }
 
     void pickingAFaceAppliesIt() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const QList<QListWidgetItem*> found =
             window->LST[0]->findItems(QStringLiteral("DejaVu Serif"), Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
@@ -162,7 +154,7 @@ private slots:
     }
 
     void tickingBoldSetsTheFlagAndBothFonts() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         window->CHK[1]->click();
         QCOMPARE(int(Settings.Tick), -1);
         QVERIFY(window->boardState().TempPic.font().bold());
@@ -174,7 +166,7 @@ private slots:
 
     void aStoredItalicIsRestoredThroughItsHandler() {
         QVERIFY(testfiles::writeAll(iniPath(), "[Font]\nItalic=7\n"));
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         QVERIFY(window->CHK[0]->isChecked());
         QCOMPARE(int(Settings.Italic), -1); // the handler ran and stored true as -1
         QVERIFY(window->boardState().TempPic.font().italic());
@@ -184,7 +176,7 @@ private slots:
     }
 
     void closeSavesNothing() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         window->show();
         const QByteArray before = readAll(iniPath());
         window->CHK[0]->click();
@@ -194,7 +186,7 @@ private slots:
     }
 
     void controlsStandWhereTheDesignPutsThem() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         for (const ui::ControlPlacement& place : ui::MainWindowLayout) {
             QWidget* widget = control(*window, place);
             QVERIFY2(widget, place.name);
@@ -214,7 +206,7 @@ private slots:
     }
 
     void tabReachesTheControlsInTheirColumnOrder() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const QList<QWidget*> expected = {window->BTN[0],  window->DBTN[0], window->DBTN[1], window->BTN[1],
                                           window->LST[1],  window->BTN[3],  window->CHK[0],  window->CHK[1],
                                           window->BTN[2],  window->SBTN[0], window->SBTN[1], window->SBTN[2],

@@ -3,6 +3,7 @@
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
+#include "tests/testwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,13 +26,6 @@ private:
     QList<DialogRequest> m_requests;
     DialogAnswer m_answer;
 
-    std::unique_ptr<frmMain> startUp() {
-        app::LoadSettings();
-        auto window = std::make_unique<frmMain>();
-        window->Form_Load();
-        return window;
-    }
-
     QString picture(const QString& name, int size, QRgb color) {
         QImage image(size, size, QImage::Format_RGB32);
         image.fill(color);
@@ -41,17 +35,9 @@ private:
     }
 
     static void drop(QWidget* box, const QStringList& paths) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &drop);
-        QVERIFY(drop.isAccepted());
+        const auto [dragAccepted, dropAccepted] = testwindow::dropFiles(box, paths);
+        QVERIFY(dragAccepted);
+        QVERIFY(dropAccepted);
     }
 
     static QSize dotSize(frmMain& window, int index) {
@@ -83,7 +69,7 @@ private slots:
     // A 60 × 60 dot shows only what its 52 × 52 frame box leaves visible, sets 60 × 60 cells at the
     // next start, and until then the board keeps its old look.
     void largeDotIsCutOffYetSetsTheCell() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         QTest::mouseClick(window->BTN[0], Qt::LeftButton);
         const QImage board = window->boardState().Board.image().copy();
 
@@ -124,7 +110,7 @@ private slots:
         QFETCH(int, gif);
         QFETCH(QString, title);
         QFETCH(QString, filter);
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         Settings.Gif = int16_t(gif);
         m_answer.accepted = true;
         m_answer.paths = QStringList{picture("blue.bmp", 12, qRgb(0, 0, 255))};
@@ -143,7 +129,7 @@ private slots:
 
     // A cancel, a file that fails to load, or a GIF dropped while Gif is not 1: nothing changes, quietly.
     void nothingLoadedChangesNothing() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const QImage dot = window->boardState().Dot[1].image().copy();
         QTest::mouseClick(window->DBTN[1], Qt::LeftButton);
         m_answer.accepted = true;
@@ -159,7 +145,7 @@ private slots:
     }
 
     void dotBoxesTakeOnlyFileDrags() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         QMimeData files;
         files.setUrls({QUrl::fromLocalFile(m_folder.filePath("x.png"))});
         QMimeData text;

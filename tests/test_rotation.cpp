@@ -4,6 +4,7 @@
 #include "platform/clipboard.h"
 #include "platform/messagebox.h"
 #include "ui/frmMain.h"
+#include "tests/testwindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -63,14 +64,6 @@ class TestRotation : public QObject {
 private:
     QTemporaryDir m_folder;
     QStringList m_messages;
-
-    std::unique_ptr<ui::frmMain> startUp() {
-        app::LoadSettings();
-        app::SaveSettings();
-        auto window = std::make_unique<ui::frmMain>();
-        window->Form_Load();
-        return window;
-    }
 
 private slots:
     void initTestCase() {
@@ -167,7 +160,7 @@ private slots:
     }
 
     void clicksRotateAndCopyTheShownBoard() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const BoardState& state = window->boardState();
         QTest::mouseClick(window->Board, Qt::LeftButton);
         QImage empty(board::LaidOutBoardWidth - board::BoardFrame, board::LaidOutBoardHeight - board::BoardFrame,
@@ -195,7 +188,7 @@ private slots:
     }
 
     void aFailingClipboardIsReportedAndTheProgramGoesOn() {
-        auto window = startUp();
+        auto window = testwindow::startMainWindow();
         const QString report = QStringLiteral("521:クリップボードを開けません。");
         const platform::ClipboardSource real = platform::setClipboardSource([] { return nullptr; });
         QTest::mouseClick(window->Board, Qt::LeftButton);
