@@ -3,11 +3,15 @@
 #include "app/basFunc.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
+#include "platform/profile.h"
+#include "platform/text.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <variant>
 
 namespace app {
 
@@ -19,58 +23,95 @@ const QString settingsFileName = QStringLiteral("Lumidot.Ini");
 
 QString chosenProgramFolder;
 
-// Reads a number from the settings file; a failed conversion is raised again with where the bad text was.
-template <typename Parse>
-auto readNumber(const QString& section, const QString& key, const QString& defaultValue, Parse parse) {
-    const QString text = ReadIni(section, key, defaultValue, Settings.IniPath);
+using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*>;
+
+// Every key of the settings file, in the order it is read and written.
+struct SettingsKey {
+    const char* section;
+    const char* key;
+    const char* defaultValue; // UTF-8
+    SettingsField field;
+    bool written; // false: edited by hand only
+};
+
+const SettingsKey SettingsKeys[] = {
+    {"Data", "Mongon", "Sample", &SettingsRecord::Mongon, true},
+    {"Font", "Name", "ＭＳ Ｐゴシック", &SettingsRecord::FontName, true},
+    {"Font", "Size", "10.0", &SettingsRecord::FontSize, true},
+    {"Font", "Italic", "0", &SettingsRecord::Italic, true},
+    {"Font", "Tick", "0", &SettingsRecord::Tick, true},
+    {"JPEG", "Rate", "50", &SettingsRecord::JpegRate, true},
+    {"JPEG", "Prgrs", "0", &SettingsRecord::JpegPrgrs, true},
+    {"PNG", "Rate", "1", &SettingsRecord::PngRate, true},
+    {"Options", "GIF", "1", &SettingsRecord::Gif, false},
+};
+
+// Reads one key into the record; a failed conversion is raised again with where the bad text was.
+void readKey(SettingsRecord& record, const SettingsKey& entry) {
+    const QString section = QLatin1String(entry.section);
+    const QString key = QLatin1String(entry.key);
+    const QString text = ReadIni(section, key, QString::fromUtf8(entry.defaultValue), record.IniPath);
     try {
-        return parse(text);
+        std::visit(
+            [&](auto member) {
+                auto& value = record.*member;
+                using Value = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, QString>)
+                    value = text;
+                else if constexpr (std::is_same_v<Value, float>)
+                    value = platform::parseSingle(text);
+                else
+                    value = platform::parseInt16(text);
+            },
+            entry.field);
     } catch (const platform::RuntimeError& error) {
         // One multi-argument arg() call, so a "%1" inside the path or the value is not substituted again.
         throw platform::RuntimeError(
             error.number(), QStringLiteral("設定ファイル \"%1\" の [%2] %3 の値 \"%4\" を読めません: %5")
-                                .arg(Settings.IniPath, section, key, text, platform::errorDescription(error.number())));
+                                .arg(record.IniPath, section, key, text, platform::errorDescription(error.number())));
     }
+}
+
+// The text form a field is stored in.
+QString storedText(const SettingsRecord& record, const SettingsField& field) {
+    return std::visit(
+        [&](auto member) {
+            const auto& value = record.*member;
+            using Value = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, QString>)
+                return value;
+            else if constexpr (std::is_same_v<Value, float>)
+                return platform::formatSingle(value);
+            else
+                return platform::formatInt(value);
+        },
+        field);
 }
 
 } // namespace
 
-void LoadSettings() {
-    LoadSettingsFrom(settingsPathFor(programFolder()));
+SettingsRecord readSettings(const QString& iniPath) {
+    SettingsRecord record;
+    record.IniPath = iniPath;
+    for (const SettingsKey& entry : SettingsKeys)
+        readKey(record, entry);
+    return record;
 }
 
-void LoadSettingsFrom(const QString& iniPath) {
-    Settings.IniPath = iniPath;
-    Settings.Mongon =
-        ReadIni(QStringLiteral("Data"), QStringLiteral("Mongon"), QStringLiteral("Sample"), Settings.IniPath);
-    Settings.FontName =
-        ReadIni(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("ＭＳ Ｐゴシック"), Settings.IniPath);
-    Settings.FontSize =
-        readNumber(QStringLiteral("Font"), QStringLiteral("Size"), QStringLiteral("10.0"), platform::parseSingle);
-    Settings.Italic =
-        readNumber(QStringLiteral("Font"), QStringLiteral("Italic"), QStringLiteral("0"), platform::parseInt16);
-    Settings.Tick =
-        readNumber(QStringLiteral("Font"), QStringLiteral("Tick"), QStringLiteral("0"), platform::parseInt16);
-    Settings.JpegRate =
-        readNumber(QStringLiteral("JPEG"), QStringLiteral("Rate"), QStringLiteral("50"), platform::parseInt16);
-    Settings.JpegPrgrs =
-        readNumber(QStringLiteral("JPEG"), QStringLiteral("Prgrs"), QStringLiteral("0"), platform::parseInt16);
-    Settings.PngRate =
-        readNumber(QStringLiteral("PNG"), QStringLiteral("Rate"), QStringLiteral("1"), platform::parseInt16);
-    Settings.Gif =
-        readNumber(QStringLiteral("Options"), QStringLiteral("GIF"), QStringLiteral("1"), platform::parseInt16);
+output::SaveOptions saveOptionsOf(const SettingsRecord& record) {
+    return {record.JpegRate, record.JpegPrgrs != 0, record.PngRate};
+}
+
+void LoadSettings() {
+    Settings = readSettings(settingsPathFor(programFolder()));
 }
 
 void SaveSettings() {
-    const QString& file = Settings.IniPath;
-    WriteIni(QStringLiteral("Data"), QStringLiteral("Mongon"), Settings.Mongon, file);
-    WriteIni(QStringLiteral("Font"), QStringLiteral("Name"), Settings.FontName, file);
-    WriteIni(QStringLiteral("Font"), QStringLiteral("Size"), platform::formatSingle(Settings.FontSize), file);
-    WriteIni(QStringLiteral("Font"), QStringLiteral("Italic"), platform::formatInt(Settings.Italic), file);
-    WriteIni(QStringLiteral("Font"), QStringLiteral("Tick"), platform::formatInt(Settings.Tick), file);
-    WriteIni(QStringLiteral("JPEG"), QStringLiteral("Rate"), platform::formatInt(Settings.JpegRate), file);
-    WriteIni(QStringLiteral("JPEG"), QStringLiteral("Prgrs"), platform::formatInt(Settings.JpegPrgrs), file);
-    WriteIni(QStringLiteral("PNG"), QStringLiteral("Rate"), platform::formatInt(Settings.PngRate), file);
+    QList<platform::ProfileEntry> entries;
+    for (const SettingsKey& entry : SettingsKeys)
+        if (entry.written)
+            entries.append({QLatin1String(entry.section), QLatin1String(entry.key), storedText(Settings, entry.field)});
+    platform::WritePrivateProfileStrings(entries, Settings.IniPath);
 }
 
 QString programFolder() {
@@ -87,10 +128,10 @@ QString settingsPathFor(const QString& folder) {
     const bool installedCopy =
         info.canonicalFilePath() == QFileInfo(QStringLiteral(LUMIDOT_INSTALLED_BINDIR)).canonicalFilePath();
     if (info.isDir() && info.isWritable() && !installedCopy)
-        return AddBackslash(folder) + settingsFileName;
+        return platform::AddBackslash(folder) + settingsFileName;
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(configFolder);
-    return AddBackslash(configFolder) + settingsFileName;
+    return platform::AddBackslash(configFolder) + settingsFileName;
 }
 
 } // namespace app

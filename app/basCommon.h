@@ -1,33 +1,42 @@
 #pragma once
 
+#include "output/writeboard.h"
+
 #include <QString>
 
 #include <cstdint>
 
 namespace app {
 
-// The user's settings, kept in Lumidot.Ini between runs. Comments name each field's section/key in the file.
+// The user's settings, kept in Lumidot.Ini between runs. The table in basCommon.cpp names each field's
+// section, key and default.
 struct SettingsRecord {
-    QString Mongon;        // Data/Mongon: the message on the board
-    QString FontName;      // Font/Name
-    float FontSize = 0;    // Font/Size
+    QString Mongon; // the message on the board
+    QString FontName;
+    float FontSize = 0;    // points
     QString IniPath;       // the settings file in use; not stored in it
-    int16_t Italic = 0;    // Font/Italic, nonzero for italic
-    int16_t Tick = 0;      // Font/Tick, nonzero for bold
-    int16_t JpegPrgrs = 0; // JPEG/Prgrs, nonzero for progressive JPEG
-    int16_t JpegRate = 0;  // JPEG/Rate, the JPEG quality
-    int16_t Gif = 0;       // Options/GIF, edited by hand only: read, never written
-    int16_t PngRate = 0;   // PNG/Rate
+    int16_t Italic = 0;    // nonzero for italic
+    int16_t Tick = 0;      // nonzero for bold
+    int16_t JpegPrgrs = 0; // nonzero for progressive JPEG
+    int16_t JpegRate = 0;  // the JPEG quality
+    int16_t Gif = 0;       // edited by hand only: read, never written
+    int16_t PngRate = 0;   // the PNG setting: 1 fastest, 0 default, 2 smallest
 };
 
-extern SettingsRecord Settings; // the process-wide record, lives for the whole run
+// The process-wide record of the running program. Only start-up and the windows' handlers use it; they
+// hand its values down to the core.
+extern SettingsRecord Settings;
 
-// Fills Settings from the settings file, defaults for what is missing. A value that is not a number, or is out of
-// range, raises platform::RuntimeError (13 or 6) naming the file, section, key and value; loading stops there.
+// The settings in a settings file, defaults for what is missing. A value that is not a number, or is out
+// of range, raises platform::RuntimeError (13 or 6) naming the file, section, key and value.
+SettingsRecord readSettings(const QString& iniPath);
+
+// The save options a record holds, as the writers take them.
+output::SaveOptions saveOptionsOf(const SettingsRecord& record);
+
+// Fills Settings from the program's settings file (see settingsPathFor); on an error Settings is unchanged.
 void LoadSettings();
-// The same from a settings file named by its path (for the batch renderer).
-void LoadSettingsFrom(const QString& iniPath);
-// Writes Settings back to the settings file; failures are ignored.
+// Writes Settings back to its file in one replacement of the file; failures are ignored.
 void SaveSettings();
 
 // The executable's folder, unless setProgramFolder chose another.

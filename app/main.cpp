@@ -3,7 +3,7 @@
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "ui/filedialogs.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 #include "ui/messageboxes.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ int Main(QApplication& application) {
     }
     app::SaveSettings();
 
-    ui::frmMain window;
+    app::frmMain window;
     window.Form_Load();
     window.show();
     return application.exec();

@@ -2,14 +2,16 @@
 // window, for scripts and batch work.
 
 #include "app/basCommon.h"
-#include "app/basFunc.h"
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "board/rotation.h"
 #include "dots/LoadDotImage.h"
-#include "output/SaveBoard.h"
+#include "output/writeboard.h"
 #include "platform/errors.h"
+#include "platform/failuretexts.h"
+#include "platform/filetypes.h"
 #include "platform/numbers.h"
+#include "ui/pictures.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -70,14 +72,31 @@ QString frameName(const QString& output, int frame, int frames) {
     return output.left(dot) + QLatin1Char('-') + number + output.mid(dot);
 }
 
+// The board the window shows for message in the end. The window's mask starts at its laid-out size and
+// cuts a longer message at the first render; from the second render on it is as large as the board, so
+// the message shows whole. A mask of the message's own size gives that board in one pass.
+board::BoardState renderedBoard(const QString& message, const QString& face, float points, bool italic, bool bold,
+                                const QCommandLineParser& parser) {
+    board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    board::applyFont(state, face, platform::formatSingle(points), italic, bold);
+    if (parser.isSet(QStringLiteral("lit")))
+        loadDot(state, parser.value(QStringLiteral("lit")), 0);
+    if (parser.isSet(QStringLiteral("unlit")))
+        loadDot(state, parser.value(QStringLiteral("unlit")), 1);
+    state.SizeMongon.setCaption(message);
+    state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
+    board::DrawBoard(state, message);
+    return state;
+}
+
 int run(const QCommandLineParser& parser) {
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 2)
         throw RenderError{QStringLiteral("give the message and the output file (see --help)")};
     const QString& message = arguments[0];
     const QString& output = arguments[1];
-    const QString extension = app::FileExtension(output);
-    if (extension != QLatin1String(".BMP") && extension != QLatin1String(".JPG") && extension != QLatin1String(".PNG"))
+    const auto format = platform::boardFormatNamed(output);
+    if (!format)
         throw RenderError{
             QStringLiteral("the output file \"%1\" must end in .bmp, .jpg or .png: that is how its format is told")
                 .arg(output)};
@@ -86,49 +105,33 @@ int run(const QCommandLineParser& parser) {
     const QString settingsFile = parser.value(QStringLiteral("settings"));
     if (!settingsFile.isEmpty() && !QFileInfo(settingsFile).isFile())
         throw RenderError{QStringLiteral("the settings file \"%1\" does not exist").arg(settingsFile)};
-    app::LoadSettingsFrom(settingsFile);
-    using app::Settings;
+    const app::SettingsRecord settings = app::readSettings(settingsFile);
 
     const QString face =
-        parser.isSet(QStringLiteral("font")) ? parser.value(QStringLiteral("font")) : Settings.FontName;
+        parser.isSet(QStringLiteral("font")) ? parser.value(QStringLiteral("font")) : settings.FontName;
     const float points = parser.isSet(QStringLiteral("size"))
                              ? float(numberOption(parser, QStringLiteral("size"), 1, 2048))
-                             : Settings.FontSize;
-    const bool italic = parser.isSet(QStringLiteral("italic")) || Settings.Italic != 0;
-    const bool bold = parser.isSet(QStringLiteral("bold")) || Settings.Tick != 0;
+                             : settings.FontSize;
+    const bool italic = parser.isSet(QStringLiteral("italic")) || settings.Italic != 0;
+    const bool bold = parser.isSet(QStringLiteral("bold")) || settings.Tick != 0;
+    output::SaveOptions options = app::saveOptionsOf(settings);
     if (parser.isSet(QStringLiteral("quality")))
-        Settings.JpegRate = int16_t(wholeOption(parser, QStringLiteral("quality"), 1, 100));
+        options.jpegRate = int16_t(wholeOption(parser, QStringLiteral("quality"), 1, 100));
     if (parser.isSet(QStringLiteral("progressive")))
-        Settings.JpegPrgrs = -1;
+        options.progressiveJpeg = true;
     if (parser.isSet(QStringLiteral("png-setting")))
-        Settings.PngRate = int16_t(wholeOption(parser, QStringLiteral("png-setting"), 0, 2));
+        options.pngRate = int16_t(wholeOption(parser, QStringLiteral("png-setting"), 0, 2));
     const int frames =
         parser.isSet(QStringLiteral("frames")) ? wholeOption(parser, QStringLiteral("frames"), 1, 100000) : 1;
     const int16_t direction = directionNamed(parser.value(QStringLiteral("direction")));
 
-    board::BoardState state;
-    board::applyFont(state, face, platform::formatSingle(points), italic, bold);
-    if (parser.isSet(QStringLiteral("lit")))
-        loadDot(state, parser.value(QStringLiteral("lit")), 0);
-    if (parser.isSet(QStringLiteral("unlit")))
-        loadDot(state, parser.value(QStringLiteral("unlit")), 1);
-
-    // The window's mask starts at its laid-out size and cuts a larger message at the first render; the
-    // second render shows it whole. Render until the board is the one the window shows in the end.
-    state.SizeMongon.setCaption(message);
-    const bool cutAtFirst = state.SizeMongon.Width() > state.TempPic.ScaleWidth() ||
-                            state.SizeMongon.Height() > state.TempPic.ScaleHeight();
-    board::DrawBoard(state, message);
-    if (cutAtFirst)
-        board::DrawBoard(state, message);
-
-    const output::ImageFormat format = output::formatOf(output);
+    board::BoardState state = renderedBoard(message, face, points, italic, bold, parser);
     for (int frame = 1; frame <= frames; ++frame) {
         if (frame > 1)
             board::rotateBoard(state, direction);
         const QString fileName = frames == 1 ? output : frameName(output, frame, frames);
-        if (const QString failure = output::writeBoard(state, fileName, format); !failure.isEmpty())
-            throw RenderError{failure};
+        if (const platform::Result written = output::writeBoard(state.Board, fileName, *format, options); !written.ok())
+            throw RenderError{platform::failureText(written, platform::Language::English)};
     }
     return 0;
 }

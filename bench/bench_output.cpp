@@ -1,7 +1,6 @@
 #include "bench/boards.h"
 
-#include "app/basCommon.h"
-#include "output/SaveBoard.h"
+#include "output/writeboard.h"
 
 #include <QTemporaryDir>
 
@@ -20,12 +19,10 @@ void saveWidest(benchmark::State& run) {
     }
     QTemporaryDir folder;
     const int kind = int(run.range(0));
-    app::Settings.PngRate = int16_t(kind <= 2 ? kind : 1);
-    app::Settings.JpegRate = 50;
-    app::Settings.JpegPrgrs = 0;
+    const output::SaveOptions options{50, false, int16_t(kind <= 2 ? kind : 1)};
     const QString name = folder.filePath(kind <= 2 ? "board.png" : kind == 3 ? "board.bmp" : "board.jpg");
     for (auto _ : run) {
-        if (!output::writeBoard(*state, name, output::formatOf(name)).isEmpty())
+        if (!output::writeBoard(state->Board, name, platform::saveFormatOf(name), options).ok())
             run.SkipWithError("the board could not be written");
     }
     rusage usage{};

@@ -2,7 +2,7 @@
 
 #include "app/basCommon.h"
 #include "board/fontface.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -16,7 +16,7 @@ int bench::startUpOnce(const QString& settingsFolder) {
     board::registerJapaneseFaceSubstitutions();
     app::LoadSettings();
     app::SaveSettings();
-    ui::frmMain window;
+    app::frmMain window;
     window.Form_Load();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;

@@ -1,6 +1,7 @@
 #include "bench/boards.h"
 
 #include "board/fontface.h"
+#include "ui/pictures.h"
 
 namespace bench {
 
@@ -23,7 +24,9 @@ QString messageOfWidth(board::BoardState& state, int columns) {
 }
 
 std::unique_ptr<board::BoardState> benchState() {
-    auto state = std::make_unique<board::BoardState>();
+    // The window's laid-out mask and board sizes.
+    auto state =
+        std::make_unique<board::BoardState>(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(305, 89), QSize(343, 98));
     board::applyFont(*state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"), false, false);
     return state;
 }

@@ -1,7 +1,6 @@
 #include "board/DrawBoard.h"
 
 #include "platform/numbers.h"
-#include "ui/pictures.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -28,12 +27,20 @@ Surface pictureSurface(const QImage& picture) {
     return surface;
 }
 
+// The picture of one cell as the board shows it: the dot from its top-left corner, white where the dot
+// does not reach (the board is cleared white before the cells are copied).
+QImage cellPicture(const Surface& dot, int16_t width, int16_t height) {
+    Surface cell(width, height, qRgb(255, 255, 255));
+    BitBlt(cell, 0, 0, width, height, dot, 0, 0);
+    return cell.image();
+}
+
 } // namespace
 
-BoardState::BoardState()
-    : TempPic(LaidOutMaskWidth, LaidOutMaskHeight, windowColor()), Dot{pictureSurface(ui::builtinLitDot()),
-                                                                       pictureSurface(ui::builtinUnlitDot())},
-      Board(LaidOutBoardWidth - BoardFrame, LaidOutBoardHeight - BoardFrame, windowColor()) {
+BoardState::BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskSize, QSize boardSize)
+    : TempPic(maskSize.width(), maskSize.height(), windowColor()), Dot{pictureSurface(litDot),
+                                                                       pictureSurface(unlitDot)},
+      Board(boardSize.width(), boardSize.height(), windowColor()) {
     TempPic.setForeColor(windowTextColor());
     Board.setForeColor(windowTextColor());
 }
@@ -51,21 +58,28 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
     state.CellWidth = toInt16(state.Dot[0].ScaleWidth());
     state.CellHeight = toInt16(state.Dot[0].ScaleHeight());
 
-    const int32_t boardWidth = add32(mul32(state.CellWidth, columns), BoardFrame);
-    const int32_t boardHeight = add32(mul32(state.CellHeight, rows), BoardFrame);
-    state.Board.resize(boardWidth - BoardFrame, boardHeight - BoardFrame);
+    // The board's outer size, with its one-pixel frame, must fit in 32 bits too.
+    constexpr int32_t frame = 2;
+    const int32_t boardWidth = add32(mul32(state.CellWidth, columns), frame) - frame;
+    const int32_t boardHeight = add32(mul32(state.CellHeight, rows), frame) - frame;
+    state.Board.resize(boardWidth, boardHeight);
 
     state.Board.Cls();
     state.Board.setBackColor(qRgb(255, 255, 255));
 
     const Surface& lit = state.Dot[0];
     const Surface& unlit = state.Dot[1];
+    state.CellPictures = {cellPicture(lit, state.CellWidth, state.CellHeight),
+                          cellPicture(unlit, state.CellWidth, state.CellHeight)};
+    state.Cells = CellGrid{columns, rows, std::vector<uint8_t>(size_t(columns) * size_t(rows))};
     // Bounds and origins are 16-bit: a cell origin beyond 32767 stops the render with an overflow.
     const int16_t lastColumn = toInt16(columns - 1);
     for (int x = 0; x <= lastColumn; ++x) {
         const int16_t lastRow = toInt16(rows - 1);
         for (int y = 0; y <= lastRow; ++y) {
-            const Surface& source = state.TempPic.Point(x, y) == 0 ? lit : unlit;
+            const bool isLit = state.TempPic.Point(x, y) == 0;
+            state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = isLit;
+            const Surface& source = isLit ? lit : unlit;
             const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
             const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));
             BitBlt(state.Board, cellLeft, cellTop, state.CellWidth, state.CellHeight, source, 0, 0);
@@ -75,7 +89,7 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
     if (refresh)
         refresh();
 
-    state.TempPic.resize(boardWidth - BoardFrame, boardHeight - BoardFrame);
+    state.TempPic.resize(boardWidth, boardHeight);
 }
 
 } // namespace board

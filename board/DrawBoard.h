@@ -1,7 +1,11 @@
 #pragma once
 
+#include "board/cellgrid.h"
 #include "board/measuringlabel.h"
 #include "platform/surface.h"
+
+#include <QImage>
+#include <QSize>
 
 #include <array>
 #include <cstdint>
@@ -9,17 +13,11 @@
 
 namespace board {
 
-// Laid-out sizes of the main window's picture boxes, in pixels.
-inline constexpr int LaidOutMaskWidth = 305;
-inline constexpr int LaidOutMaskHeight = 89;
-inline constexpr int LaidOutBoardWidth = 345; // outer, with the one-pixel frame
-inline constexpr int LaidOutBoardHeight = 100;
-inline constexpr int BoardFrame = 2; // one pixel on each side
-
 // Everything the renderer, the rotation and the save command work on: the main window's drawing
 // surfaces without the window. The window shows these surfaces; tests and batch tools drive them alone.
 struct BoardState {
-    BoardState();
+    // The dot pictures and the laid-out sizes of the mask and of the board's drawing area (inside its frame).
+    BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskSize, QSize boardSize);
 
     platform::Surface TempPic;            // hidden mask surface, also the rotation's scratch copy
     MeasuringLabel SizeMongon;            // hidden label that measures the message in the mask's font
@@ -27,6 +25,12 @@ struct BoardState {
     platform::Surface Board;              // the board's drawing area (the frame is not part of it)
     int16_t CellWidth = 0;                // cell size of the last render; 0 before the first
     int16_t CellHeight = 0;
+
+    // What the board shows cell by cell, and the two cell pictures it was drawn with (each exactly one
+    // cell, white where its dot is smaller): set by each render, turned by each rotation. The animation
+    // starts from them, so a dot chosen after the render does not change the sign until the next one.
+    CellGrid Cells;
+    std::array<QImage, 2> CellPictures;
 };
 
 // Renders message into the board: prints it on the mask, measures it, sizes the board to one cell per

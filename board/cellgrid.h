@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +12,9 @@ struct CellGrid {
     int rows = 0;
     std::vector<uint8_t> lit; // columns × rows entries, 1 = lit
 
-    bool isLit(int column, int row) const { return lit[size_t(row) * size_t(columns) + size_t(column)] != 0; }
+    bool isLit(int column, int row) const {
+        return lit[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0;
+    }
     bool operator==(const CellGrid&) const = default;
 };
 

@@ -17,26 +17,34 @@ constexpr float MaxFontPoints = 2048.0f;
 } // namespace
 
 void registerJapaneseFaceSubstitutions() {
-    const QStringList proportionalGothic = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
-                                            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")};
-    const QStringList gothic = {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                QStringLiteral("IPAPGothic")};
-    const QStringList proportionalMincho = {QStringLiteral("IPAPMincho"), QStringLiteral("IPAexMincho"),
-                                            QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAMincho")};
-    const QStringList mincho = {QStringLiteral("IPAMincho"), QStringLiteral("IPAPMincho")};
-
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("MS PGothic"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), gothic);
-    QFont::insertSubstitutions(QStringLiteral("MS Gothic"), gothic);
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ＵＩ Gothic"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("メイリオ"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("Meiryo"), proportionalGothic);
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), proportionalMincho);
-    QFont::insertSubstitutions(QStringLiteral("MS PMincho"), proportionalMincho);
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ 明朝"), mincho);
-    QFont::insertSubstitutions(QStringLiteral("MS Mincho"), mincho);
+    // The closest installed equivalents of each kind of Windows face, best first.
+    const char* const proportionalGothic[] = {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP", "IPAGothic"};
+    const char* const gothic[] = {"IPAGothic", "Noto Sans Mono CJK JP", "IPAPGothic"};
+    const char* const proportionalMincho[] = {"IPAPMincho", "IPAexMincho", "Noto Serif CJK JP", "IPAMincho"};
+    const char* const mincho[] = {"IPAMincho", "IPAPMincho"};
+    const auto families = [](const auto& names) {
+        QStringList list;
+        for (const char* name : names)
+            list << QString::fromUtf8(name);
+        return list;
+    };
+    // Each Windows face under its Japanese and its English name (UTF-8), the default face first.
+    const struct {
+        const char* japaneseName;
+        const char* englishName;
+        QStringList substitutes;
+    } substitutions[] = {
+        {"ＭＳ Ｐゴシック", "MS PGothic", families(proportionalGothic)},
+        {"ＭＳ ゴシック", "MS Gothic", families(gothic)},
+        {"ＭＳ ＵＩ Gothic", "MS UI Gothic", families(proportionalGothic)},
+        {"メイリオ", "Meiryo", families(proportionalGothic)},
+        {"ＭＳ Ｐ明朝", "MS PMincho", families(proportionalMincho)},
+        {"ＭＳ 明朝", "MS Mincho", families(mincho)},
+    };
+    for (const auto& substitution : substitutions) {
+        QFont::insertSubstitutions(QString::fromUtf8(substitution.japaneseName), substitution.substitutes);
+        QFont::insertSubstitutions(QString::fromUtf8(substitution.englishName), substitution.substitutes);
+    }
 }
 
 QString reportedFontName(const QFont& font) {

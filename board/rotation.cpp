@@ -2,7 +2,34 @@
 
 #include "platform/numbers.h"
 
+#include <algorithm>
+
 namespace board {
+
+namespace {
+
+// The cell grid turned the way the board's pixels turn: by one cell, what leaves one edge enters at the other.
+void rotateCells(CellGrid& cells, int16_t direction) {
+    if (cells.columns == 0 || cells.rows == 0)
+        return;
+    auto& lit = cells.lit;
+    const auto columns = ptrdiff_t(cells.columns);
+    switch (direction) {
+    case RotateUp:
+        std::rotate(lit.begin(), lit.begin() + columns, lit.end());
+        break;
+    case RotateDown:
+        std::rotate(lit.begin(), lit.end() - columns, lit.end());
+        break;
+    case RotateLeft:
+    case RotateRight:
+        for (auto row = lit.begin(); row != lit.end(); row += columns)
+            std::rotate(row, direction == RotateLeft ? row + 1 : row + columns - 1, row + columns);
+        break;
+    }
+}
+
+} // namespace
 
 void rotateBoard(BoardState& state, int16_t direction, const std::function<void()>& refresh) {
     using platform::BitBlt;
@@ -40,6 +67,7 @@ void rotateBoard(BoardState& state, int16_t direction, const std::function<void(
         BitBlt(board, 0, 0, wRest, h, scratch, cw, 0);
         break;
     }
+    rotateCells(state.Cells, direction);
     if (refresh)
         refresh();
 }

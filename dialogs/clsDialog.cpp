@@ -1,6 +1,6 @@
 #include "dialogs/clsDialog.h"
 
-#include "app/basFunc.h"
+#include "platform/text.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
 
@@ -72,7 +72,7 @@ QString clsDialog::OpenFile(QObject* owner) {
     const QString buffer = fileBuffer(platform::runFileDialog(fileRequest(DialogKind::Open, owner)));
     if (buffer.isEmpty())
         return QString();
-    const QString first = app::GetField(buffer, 1, Nul);
+    const QString first = platform::GetField(buffer, 1, Nul);
     const QFileInfo firstInfo(first);
     if (!firstInfo.exists())
         platform::raiseError(platform::ErrFileNotFound);
@@ -81,7 +81,7 @@ QString clsDialog::OpenFile(QObject* owner) {
     // A multi-selection: the folder, then the names up to the empty text that closes the list.
     QString result;
     for (int16_t n = 2;; ++n) { // the buffer holds at most MaxFileBuffer / 2 names
-        const QString name = app::GetField(buffer, n, Nul);
+        const QString name = platform::GetField(buffer, n, Nul);
         if (name.isEmpty())
             break;
         if (!result.isEmpty())
@@ -99,7 +99,7 @@ QString clsDialog::SaveFile(QObject* owner) {
         return QString();
     }
     FilterIndex = answer.filterIndex;
-    return app::TrimNull(buffer);
+    return platform::TrimNull(buffer);
 }
 
 bool clsDialog::ColorCode(QObject* owner) {

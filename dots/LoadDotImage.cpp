@@ -1,9 +1,8 @@
 #include "dots/LoadDotImage.h"
 
-#include "app/basCommon.h"
-#include "app/basFunc.h"
 #include "codec/TransG32.h"
 #include "platform/errors.h"
+#include "platform/filetypes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -71,7 +70,7 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
     int16_t result = 1;
     platform::skipOnError([&] {
         Surface& box = state.Dot[index];
-        if (app::FileExtension(fileName) == QLatin1String(".PNG")) {
+        if (platform::boardFormatNamed(fileName) == platform::ImageFormat::Png) {
             if (LoadPngDot(box, fileName))
                 result = 0;
             return;
@@ -114,15 +113,10 @@ bool LoadPngDot(Surface& box, const QString& fileName) {
     return true;
 }
 
-void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index) {
-    for (const QString& fileName : fileNames) {
-        const QString extension = app::FileExtension(fileName);
-        const bool tried = extension == QLatin1String(".BMP") || extension == QLatin1String(".JPG") ||
-                           extension == QLatin1String(".ICO") || extension == QLatin1String(".PNG") ||
-                           (extension == QLatin1String(".GIF") && app::Settings.Gif == 1);
-        if (tried && LoadDotImage(state, fileName, index) == 0)
+void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif) {
+    for (const QString& fileName : fileNames)
+        if (platform::isDotImageName(fileName, allowGif) && LoadDotImage(state, fileName, index) == 0)
             return;
-    }
 }
 
 } // namespace dots

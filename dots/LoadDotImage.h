@@ -23,8 +23,8 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
 bool LoadPngDot(platform::Surface& box, const QString& fileName);
 
 // Tries the dropped files in order, by the upper-cased last four characters of their names (".BMP",
-// ".JPG", ".ICO", ".PNG", and ".GIF" only when the GIF setting is 1), until one loads into Dot(index).
-// Skipped and failing files are passed over silently.
-void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index);
+// ".JPG", ".ICO", ".PNG", and ".GIF" only when allowGif), until one loads into Dot(index). Skipped and
+// failing files are passed over silently.
+void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif);
 
 } // namespace dots

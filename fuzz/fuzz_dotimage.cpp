@@ -6,6 +6,7 @@
 #include "fuzzfiles.h"
 
 #include "dots/LoadDotImage.h"
+#include "ui/pictures.h"
 
 #include <array>
 
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static board::BoardState state;
+    static board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(305, 89), QSize(343, 98));
     static const platform::Surface original = state.Dot[0];
     static const std::array<QString, 5> files = {
         fuzz::scratchPath(QStringLiteral("dot.bmp")), fuzz::scratchPath(QStringLiteral("dot.ico")),

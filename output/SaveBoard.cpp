@@ -1,22 +1,18 @@
 #include "output/SaveBoard.h"
 
-#include "app/basCommon.h"
-#include "app/basFunc.h"
-#include "codec/TransG32.h"
 #include "dialogs/clsDialog.h"
+#include "output/CheckFile.h"
 #include "platform/errors.h"
+#include "platform/failuretexts.h"
+#include "platform/filetypes.h"
 #include "platform/messagebox.h"
-#include "platform/numbers.h"
+#include "platform/text.h"
 
 #include <QDir>
 
 namespace output {
 
 namespace {
-
-const QString Bmp = QStringLiteral(".BMP");
-const QString Jpg = QStringLiteral(".JPG");
-const QString Png = QStringLiteral(".PNG");
 
 // Only blanks count: a tab or other white space in a name is the user's.
 QString trimBlanks(const QString& text) {
@@ -28,67 +24,51 @@ QString trimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
-void tellFailure(const QString& reason) {
-    platform::MsgBox(QStringLiteral("ファイルを保存できませんでした。\r\n") + reason, platform::MsgExclamation,
-                     QStringLiteral("Lumidot"));
+void tellFailure(const platform::Result& result) {
+    platform::MsgBox(QStringLiteral("ファイルを保存できませんでした。\r\n") +
+                         platform::failureText(result, platform::Language::Japanese),
+                     platform::MsgExclamation, QStringLiteral("Lumidot"));
+}
+
+// The save dialog's filters after the first, which takes any board image type.
+struct SaveFilter {
+    const char* description; // UTF-8
+    platform::ImageFormat format;
+};
+const SaveFilter SaveFilters[] = {
+    {"ビットマップファイル", platform::ImageFormat::Bmp},
+    {"ＪＰＥＧファイル", platform::ImageFormat::Jpeg},
+    {"ＰＮＧファイル", platform::ImageFormat::Png},
+};
+
+QString lowerPattern(platform::ImageFormat format) {
+    return QLatin1Char('*') + platform::extensionOf(format).toLower();
 }
 
 } // namespace
 
 QString saveFilterPattern() {
     const QChar nul(0);
-    return QStringLiteral("画像ファイル") + nul + QStringLiteral("*.bmp;*.jpg;*.png") + nul +
-           QStringLiteral("ビットマップファイル") + nul + QStringLiteral("*.bmp") + nul +
-           QStringLiteral("ＪＰＥＧファイル") + nul + QStringLiteral("*.jpg") + nul + QStringLiteral("ＰＮＧファイル") +
-           nul + QStringLiteral("*.png") + nul;
+    QStringList anyType;
+    QString filters;
+    for (const SaveFilter& filter : SaveFilters) {
+        anyType << lowerPattern(filter.format);
+        filters += QString::fromUtf8(filter.description) + nul + lowerPattern(filter.format) + nul;
+    }
+    return QStringLiteral("画像ファイル") + nul + anyType.join(QLatin1Char(';')) + nul + filters;
 }
 
 QString settleFileName(const QString& name, int32_t filterIndex) {
-    const QString ext = app::FileExtension(name);
-    switch (filterIndex) {
-    case 2:
-        return ext == Bmp ? name : name + Bmp;
-    case 3:
-        return ext == Jpg ? name : name + Jpg;
-    case 4:
-        return ext == Png ? name : name + Png;
-    default:
-        return ext == Bmp || ext == Jpg || ext == Png ? name : name + Bmp;
+    const auto named = platform::boardFormatNamed(name);
+    const qsizetype filter = qsizetype(filterIndex) - 2;
+    if (filter >= 0 && filter < qsizetype(std::size(SaveFilters))) {
+        const platform::ImageFormat wanted = SaveFilters[filter].format;
+        return named == wanted ? name : name + platform::extensionOf(wanted);
     }
+    return named ? name : name + platform::extensionOf(platform::ImageFormat::Bmp);
 }
 
-ImageFormat formatOf(const QString& fileName) {
-    const QString ext = app::FileExtension(fileName);
-    return ext == Jpg ? ImageFormat::Jpeg : ext == Png ? ImageFormat::Png : ImageFormat::Bmp;
-}
-
-QString writeBoard(const board::BoardState& state, const QString& fileName, ImageFormat format) {
-    using app::Settings;
-    const platform::Surface& board = state.Board;
-    int status = codec::CodecOk;
-    try {
-        const int32_t width = platform::toInt32(board.ScaleWidth());
-        const int32_t height = platform::toInt32(board.ScaleHeight());
-        switch (format) {
-        case ImageFormat::Jpeg:
-            status = codec::DCSavetoJPEG(board, width, height, fileName, platform::toByte(Settings.JpegRate),
-                                         Settings.JpegPrgrs != 0 ? -1 : 0);
-            break;
-        case ImageFormat::Png:
-            status = codec::DCSavetoPNG(board, width, height, fileName, platform::toByte(Settings.PngRate));
-            break;
-        case ImageFormat::Bmp:
-            status = codec::SavePicture(board, fileName);
-            break;
-        }
-    } catch (const platform::RuntimeError& error) {
-        // A hand-edited setting that does not fit the codec's byte.
-        return QStringLiteral("保存オプションの値が範囲外です (%1)。").arg(platform::errorReportText(error));
-    }
-    return status == codec::CodecOk ? QString() : codec::DCLastError();
-}
-
-void SaveBoard(const board::BoardState& state, QObject* owner, QString statusBefore,
+void SaveBoard(const platform::Surface& board, const SaveOptions& options, QObject* owner, QString statusBefore,
                const std::function<void(const QString&)>& showStatus) {
     dialogs::clsDialog dialog;
     dialog.SelectTitle = QStringLiteral("ファイルの保存");
@@ -101,7 +81,7 @@ void SaveBoard(const board::BoardState& state, QObject* owner, QString statusBef
     const QString name = settleFileName(chosen, dialog.FilterIndex);
     int16_t existing = 0;
     try {
-        existing = app::CheckFile(name);
+        existing = CheckFile(name);
     } catch (const platform::RuntimeError& error) {
         // The save is cancelled; the board and the program stay as they are.
         platform::MsgBox(platform::errorReportText(error), platform::MsgCritical, QStringLiteral("システムエラー"));
@@ -115,13 +95,13 @@ void SaveBoard(const board::BoardState& state, QObject* owner, QString statusBef
     }
 
     showStatus(QStringLiteral("Saving "));
-    const QString failure = writeBoard(state, name, formatOf(name));
-    if (!failure.isEmpty()) {
+    const platform::Result written = writeBoard(board, name, platform::saveFormatOf(name), options);
+    if (!written.ok()) {
         showStatus(statusBefore);
-        tellFailure(failure);
+        tellFailure(written);
         return;
     }
-    showStatus(QStringLiteral(">") + name.mid(app::FindLast(name, QDir::separator())));
+    showStatus(QStringLiteral(">") + name.mid(platform::FindLast(name, QDir::separator())));
 }
 
 } // namespace output

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include <new>
+
 namespace platform {
 
 RuntimeError::RuntimeError(int number, QString description)
@@ -33,24 +35,6 @@ void raiseError(int number) {
 
 QString errorReportText(const RuntimeError& error) {
     return QString::number(error.number()) + QLatin1Char(':') + error.description();
-}
-
-} // namespace platform
-
-#include "platform/messagebox.h"
-
-#include <new>
-
-namespace platform {
-
-void runTrapped(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const RuntimeError& error) {
-        MsgBox(errorReportText(error), MsgCritical, QStringLiteral("Lumidot"));
-    } catch (const std::bad_alloc&) {
-        MsgBox(errorReportText(RuntimeError(ErrOutOfMemory)), MsgCritical, QStringLiteral("Lumidot"));
-    }
 }
 
 bool skipOnError(const std::function<void()>& step) {

@@ -47,11 +47,6 @@ QString errorReportText(const RuntimeError& error);
 
 namespace platform {
 
-// The event boundary: runs one event handler and reports any error it did not trap in a message
-// box with its number and text. The program goes on; what the handler finished before the failing
-// step stays as it is.
-void runTrapped(const std::function<void()>& handler);
-
 // Runs one step of a procedure that skips failing steps: a failure leaves the step's effect out,
 // silently. Returns whether the step succeeded.
 bool skipOnError(const std::function<void()>& step);

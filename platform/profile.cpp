@@ -211,29 +211,43 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
 }
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {
+    return WritePrivateProfileStrings({{section, key, value}}, file) == 1;
+}
+
+int WritePrivateProfileStrings(const QList<ProfileEntry>& entries, const QString& file) {
     // A line break would split the entry into lines that read back as something else, even as other keys.
     const auto hasLineBreak = [](const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); };
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) || key.contains(u'='))
-        return false;
+    const auto writable = [&](const ProfileEntry& entry) {
+        return !hasLineBreak(entry.section) && !hasLineBreak(entry.key) && !hasLineBreak(entry.value) &&
+               !entry.key.contains(u'=');
+    };
 
     ProfileText text;
     if (QFileInfo::exists(file)) {
         const auto bytes = readFileBytes(file);
         if (!bytes)
-            return false; // rewriting what could not be read would lose it
+            return 0; // rewriting what could not be read would lose it
         text = parseProfile(*bytes);
         if (!text.lossless)
-            return false; // nor may bytes that could not be decoded be written back as U+FFFD
+            return 0; // nor may bytes that could not be decoded be written back as U+FFFD
     }
-    const Location at = locate(text.lines, section, key);
-    const QString entry = key + u'=' + value;
-    if (at.key >= 0)
-        text.lines[at.key] = entry;
-    else if (at.section >= 0)
-        text.lines.insert(at.lastKey + 1, entry);
-    else
-        text.lines << u'[' + section + u']' << entry;
-    return saveProfile(text, file);
+    int set = 0;
+    for (const ProfileEntry& entry : entries) {
+        if (!writable(entry))
+            continue;
+        const Location at = locate(text.lines, entry.section, entry.key);
+        const QString line = entry.key + u'=' + entry.value;
+        if (at.key >= 0)
+            text.lines[at.key] = line;
+        else if (at.section >= 0)
+            text.lines.insert(at.lastKey + 1, line);
+        else
+            text.lines << u'[' + entry.section + u']' << line;
+        ++set;
+    }
+    if (set == 0)
+        return 0;
+    return saveProfile(text, file) ? set : 0;
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // INI profile files: "[section]" lines, "key=value" lines, ";" comments.
@@ -16,5 +17,15 @@ int GetPrivateProfileString(const QString& section, const QString& key, const QS
 // key of its section) as needed. The whole file is replaced atomically; true on success. A file that cannot be read
 // whole, holds bytes that are neither UTF-8 nor CP932, or is read-only is left as it is (false).
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file);
+
+struct ProfileEntry {
+    QString section;
+    QString key;
+    QString value;
+};
+// Sets several keys in one rewrite of the file, in order, as that many single writes would. An entry that
+// cannot be written (a line break in it, "=" in its key) is passed over. Returns how many were set: 0 when the
+// file was left as it is.
+int WritePrivateProfileStrings(const QList<ProfileEntry>& entries, const QString& file);
 
 } // namespace platform

@@ -1,11 +1,10 @@
 #include "app/basCommon.h"
 #include "dots/LoadDotImage.h"
 #include "platform/messagebox.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 #include "tests/testwindow.h"
 
-#include "badinput.h"
-#include "testfiles.h"
+#include "tests/testsupport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,7 +18,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-using ui::frmMain;
+using app::frmMain;
 
 namespace {
 
@@ -68,7 +67,7 @@ QByteArray jpegClaiming(quint16 width, quint16 height) {
 }
 
 QByteArray gifFile() {
-    return testfiles::readAll(QStringLiteral(LUMIDOT_TEST_DATA "/dot.gif"));
+    return testsupport::readAll(QStringLiteral(LUMIDOT_TEST_DATA "/dot.gif"));
 }
 
 struct BadFile {
@@ -100,10 +99,10 @@ private:
         bool made = false;
         switch (kind) {
         case Kind::File:
-            made = testfiles::writeAll(path, bytes);
+            made = testsupport::writeAll(path, bytes);
             break;
         case Kind::Unreadable:
-            made = testfiles::writeAll(path, bytes) && QFile::setPermissions(path, {});
+            made = testsupport::writeAll(path, bytes) && QFile::setPermissions(path, {});
             break;
         case Kind::BrokenLink:
             made = QFile::link(m_folder.filePath(QStringLiteral("gone-") + name), path);
@@ -203,7 +202,7 @@ private slots:
         QFETCH(bool, unreadable);
         const DotSnapshot lit = snapshot(0), unlit = snapshot(1);
         {
-            const badinput::PermissionsEnforced enforced;
+            const testsupport::PermissionsEnforced enforced;
             if (unreadable && QFile(path).open(QIODevice::ReadOnly))
                 QSKIP("file permissions do not stop this process");
             QCOMPARE(dots::LoadDotImage(m_window->boardState(), path, 0), int16_t(1));
@@ -219,7 +218,7 @@ private slots:
     void oneDropOfEveryRefusedFileThenAGoodOne() {
         const QString good = make("good.bmp", encoded(pattern(9, 4), "BMP"));
         {
-            const badinput::PermissionsEnforced enforced;
+            const testsupport::PermissionsEnforced enforced;
             QStringList paths;
             for (const BadFile& file : m_badFiles)
                 if (!file.unreadable || !QFile(file.path).open(QIODevice::ReadOnly)) // where permissions apply

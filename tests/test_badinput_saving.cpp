@@ -3,8 +3,7 @@
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
 
-#include "badinput.h"
-#include "testfiles.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -22,7 +21,7 @@ class TestBadSaving : public QObject {
 
 private:
     QTemporaryDir m_folder;
-    board::BoardState m_state;
+    board::BoardState m_state = testsupport::windowBoard();
     QStringList m_messages;
     QString m_dialogAnswer;
     QString m_status;
@@ -34,7 +33,8 @@ private:
     // The save command as the 保存 button runs it, the dialog answering with name under filter 1.
     void save(const QString& name) {
         m_dialogAnswer = name;
-        output::SaveBoard(m_state, nullptr, m_status, [this](const QString& status) { m_status = status; });
+        output::SaveBoard(m_state.Board, app::saveOptionsOf(app::Settings), nullptr, m_status,
+                          [this](const QString& status) { m_status = status; });
     }
 
 private slots:
@@ -118,15 +118,15 @@ private slots:
     void readOnlyFileIsKept() {
         QFETCH(QString, name);
         const QString path = m_folder.filePath(name);
-        QVERIFY(testfiles::writeAll(path, "earlier"));
+        QVERIFY(testsupport::writeAll(path, "earlier"));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         {
-            const badinput::PermissionsEnforced enforced;
+            const testsupport::PermissionsEnforced enforced;
             if (QFile(path).open(QIODevice::WriteOnly | QIODevice::Append))
                 QSKIP("file permissions do not stop this process");
             save(path);
         }
-        QCOMPARE(testfiles::readAll(path), QByteArray("earlier"));
+        QCOMPARE(testsupport::readAll(path), QByteArray("earlier"));
         QCOMPARE(m_messages.size(), 2); // the overwrite question, then the failure
         QCOMPARE(m_messages[0], "上書き確認|上書きしますか？\r\n" + path);
         QVERIFY2(m_messages[1].startsWith("Lumidot|" + failed + u'"' + path + u'"'), qPrintable(m_messages[1]));
@@ -153,7 +153,7 @@ private slots:
         state.Board.Cls();
         state.Board.image().setPixel(largest.width() - 1, largest.height() - 1, qRgb(255, 0, 0));
         const QString path = m_folder.filePath(name);
-        QVERIFY(testfiles::writeAll(path, "earlier"));
+        QVERIFY(testsupport::writeAll(path, "earlier"));
 
         save(path);
         QCOMPARE(m_messages, QStringList{"上書き確認|上書きしますか？\r\n" + path});

@@ -1,8 +1,7 @@
 #include "app/basCommon.h"
 #include "platform/messagebox.h"
 
-#include "badinput.h"
-#include "testfiles.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QLocale>
@@ -91,13 +90,13 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, message);
         QFETCH(QByteArray, saved);
-        QVERIFY(testfiles::writeAll(iniPath(), file));
+        QVERIFY(testsupport::writeAll(iniPath(), file));
         app::LoadSettings();
         QCOMPARE(Settings.Mongon, message);
         QCOMPARE(Settings.FontSize, 10.0f);
         Settings.Mongon = QStringLiteral("New");
         app::SaveSettings();
-        QVERIFY(testfiles::readAll(iniPath()) == saved); // QCOMPARE would print a megabyte on failure
+        QVERIFY(testsupport::readAll(iniPath()) == saved); // QCOMPARE would print a megabyte on failure
         QCOMPARE(folderEntries(), QStringList{"Lumidot.Ini"});
         QCOMPARE(m_messages, QStringList());
     }
@@ -124,9 +123,9 @@ private slots:
         QFETCH(QString, message);
         if (kind == "folder") {
             QVERIFY(QDir(m_folder->path()).mkpath("Lumidot.Ini"));
-            QVERIFY(testfiles::writeAll(iniPath() + "/inside", "kept"));
+            QVERIFY(testsupport::writeAll(iniPath() + "/inside", "kept"));
         } else {
-            QVERIFY(testfiles::writeAll(iniPath(), file));
+            QVERIFY(testsupport::writeAll(iniPath(), file));
         }
         if (kind == "read-only")
             QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -134,11 +133,11 @@ private slots:
             QVERIFY(QFile::setPermissions(iniPath(), {}));
         QString loaded;
         {
-            const badinput::PermissionsEnforced enforced;
+            const testsupport::PermissionsEnforced enforced;
             if ((kind == "read-only" && QFile(iniPath()).open(QIODevice::WriteOnly | QIODevice::Append)) ||
                 (kind == "unreadable" && QFile(iniPath()).open(QIODevice::ReadOnly)))
                 QSKIP("file permissions do not stop this process");
-            std::optional<badinput::FileSizeLimit> fullDevice;
+            std::optional<testsupport::FileSizeLimit> fullDevice;
             if (kind == "full")
                 fullDevice.emplace(16);
             app::LoadSettings();
@@ -151,9 +150,9 @@ private slots:
             QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner);
         if (kind == "folder") {
             QVERIFY(QFileInfo(iniPath()).isDir());
-            QCOMPARE(testfiles::readAll(iniPath() + "/inside"), QByteArray("kept"));
+            QCOMPARE(testsupport::readAll(iniPath() + "/inside"), QByteArray("kept"));
         } else {
-            QVERIFY(testfiles::readAll(iniPath()) == file);
+            QVERIFY(testsupport::readAll(iniPath()) == file);
         }
         QCOMPARE(folderEntries(), QStringList{"Lumidot.Ini"});
         QCOMPARE(m_messages, QStringList());
@@ -163,16 +162,16 @@ private slots:
     // whose UTF-8 fits the 254-byte value buffer, no character cut in two.
     void messageOf300JapaneseCharacters() {
         const QString message = QString(300, u'表');
-        QVERIFY(testfiles::writeAll(iniPath(), "; mine\n"));
+        QVERIFY(testsupport::writeAll(iniPath(), "; mine\n"));
         app::LoadSettings();
         Settings.Mongon = message;
         app::SaveSettings();
-        const QByteArray file = testfiles::readAll(iniPath());
+        const QByteArray file = testsupport::readAll(iniPath());
         QVERIFY(file.startsWith("; mine\n[Data]\nMongon=" + message.toUtf8() + "\n"));
 
         app::LoadSettings();
         QCOMPARE(Settings.Mongon, message.left(84));
-        QCOMPARE(testfiles::readAll(iniPath()), file);
+        QCOMPARE(testsupport::readAll(iniPath()), file);
     }
 };
 

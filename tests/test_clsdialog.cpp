@@ -1,4 +1,4 @@
-#include "app/basFunc.h"
+#include "platform/text.h"
 #include "dialogs/clsDialog.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
@@ -79,7 +79,7 @@ private slots:
         QFETCH(int, n);
         QFETCH(QString, separator);
         QFETCH(QString, field);
-        QCOMPARE(app::GetField(text, int16_t(n), separator), field);
+        QCOMPARE(platform::GetField(text, int16_t(n), separator), field);
     }
 
     void requestCarriesTheFields() {

@@ -1,4 +1,4 @@
-#include "app/basCommon.h"
+#include "tests/testsupport.h"
 #include "board/DrawBoard.h"
 #include "dots/LoadDotImage.h"
 
@@ -119,7 +119,7 @@ private slots:
         QFETCH(QByteArray, format);
         QFETCH(QImage, image);
         QFETCH(int, tolerance);
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         QCOMPARE(LoadDotImage(state, write(name, encoded(image, format)), 1), int16_t(0));
         QVERIFY(holds(state.Dot[1], image, tolerance));
     }
@@ -127,7 +127,7 @@ private slots:
     // dot.gif was made with ImageMagick: a red, a green and a blue pixel over a white, a black and a
     // transparent one. Transparent pixels show the box's background, in GIF as in ICO.
     void transparentPixelsShowTheBackground() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         state.Dot[0].setBackColor(qRgb(10, 20, 30));
         QCOMPARE(LoadDotImage(state, QStringLiteral(LUMIDOT_TEST_DATA "/dot.gif"), 0), int16_t(0));
         QImage expected(3, 2, QImage::Format_RGB32);
@@ -146,7 +146,7 @@ private slots:
 
     // A PNG is drawn over what the box holds, grown to the PNG's size with the background colour.
     void pngBlendsOverTheBox() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         const Surface before = state.Dot[0]; // the built-in 8 × 8 lit dot
         QImage png = quadrants(10, 10);
         png.setPixel(2, 1, qRgba(0, 0, 0, 0));     // inside the old picture: the old pixel shows
@@ -164,7 +164,7 @@ private slots:
 
     // Only the low 16 bits of the width count: a PNG 65536 + 8 wide makes an 8-wide box.
     void widthFromItsLow16Bits() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         QImage wide(65536 + 8, 3, QImage::Format_RGB32);
         for (int x = 0; x < wide.width(); ++x)
             for (int y = 0; y < 3; ++y)
@@ -204,7 +204,7 @@ private slots:
             QVERIFY(QDir(m_folder.path()).mkpath(name));
         else if (!name.startsWith(QLatin1String("missing")))
             write(name, bytes);
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         const QImage before = state.Dot[1].image().copy();
         QCOMPARE(LoadDotImage(state, path, 1), int16_t(1));
         QCOMPARE(state.Dot[1].image(), before);
@@ -238,12 +238,11 @@ private slots:
         write("seven.jpeg", encoded(quadrants(7, 7), "JPEG"));
         write("nine.Png", encoded(quadrants(9, 9), "PNG"));
         QFile::copy(QStringLiteral(LUMIDOT_TEST_DATA "/dot.gif"), m_folder.filePath("dot.gif"));
-        app::Settings.Gif = int16_t(gif);
         QStringList paths;
         for (const QString& file : files)
             paths << m_folder.filePath(file);
-        BoardState state;
-        dots::loadDroppedDotFiles(state, paths, 1);
+        BoardState state = testsupport::windowBoard();
+        dots::loadDroppedDotFiles(state, paths, 1, gif == 1); // the drop rule: GIF only when the setting is 1
         QCOMPARE(QSize(state.Dot[1].ScaleWidth(), state.Dot[1].ScaleHeight()), loaded);
         QCOMPARE(QSize(state.Dot[0].ScaleWidth(), state.Dot[0].ScaleHeight()), QSize(8, 8)); // the other dot stays
     }

@@ -1,3 +1,4 @@
+#include "tests/testsupport.h"
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "platform/errors.h"
@@ -63,7 +64,7 @@ private slots:
     void initTestCase() { board::registerJapaneseFaceSubstitutions(); }
 
     void boardHasOneCellPerMaskPixel() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         const QString message = QStringLiteral("Sample");
         state.SizeMongon.setCaption(message);
@@ -80,33 +81,35 @@ private slots:
         QCOMPARE(state.Board.ScaleHeight(), 8 * rows);
         QCOMPARE(state.TempPic.ScaleWidth(), state.Board.ScaleWidth());
         QCOMPARE(state.TempPic.ScaleHeight(), state.Board.ScaleHeight());
-        const Surface mask = printedMask(state, message, board::LaidOutMaskWidth, board::LaidOutMaskHeight);
+        const Surface mask = printedMask(state, message, testsupport::laidOutMaskSize().width(),
+                                         testsupport::laidOutMaskSize().height());
         QVERIFY(boardFollowsMask(state, mask, columns, rows));
         QVERIFY(litCells(state, columns, rows) > 20);
     }
 
     void firstRenderIsCutAtTheLaidOutMaskAndTheNextIsWhole() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("72"));
         const QString message = QStringLiteral("WIDE MESSAGE");
         state.SizeMongon.setCaption(message);
         const int columns = state.SizeMongon.Width();
         const int rows = state.SizeMongon.Height();
-        QVERIFY(columns > board::LaidOutMaskWidth && rows > board::LaidOutMaskHeight);
+        QVERIFY(columns > testsupport::laidOutMaskSize().width() && rows > testsupport::laidOutMaskSize().height());
 
         DrawBoard(state, message);
-        const Surface cutMask = printedMask(state, message, board::LaidOutMaskWidth, board::LaidOutMaskHeight);
+        const Surface cutMask = printedMask(state, message, testsupport::laidOutMaskSize().width(),
+                                            testsupport::laidOutMaskSize().height());
         QVERIFY(boardFollowsMask(state, cutMask, columns, rows));
-        QCOMPARE(litCells(state, columns, rows, board::LaidOutMaskWidth), 0);
+        QCOMPARE(litCells(state, columns, rows, testsupport::laidOutMaskSize().width()), 0);
 
         DrawBoard(state, message);
         const Surface wholeMask = printedMask(state, message, 8 * columns, 8 * rows);
         QVERIFY(boardFollowsMask(state, wholeMask, columns, rows));
-        QVERIFY(litCells(state, columns, rows, board::LaidOutMaskWidth) > 0);
+        QVERIFY(litCells(state, columns, rows, testsupport::laidOutMaskSize().width()) > 0);
     }
 
     void zeroWidthMessageLeavesAnEmptyMaskForTheNextRender() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         DrawBoard(state, QString());
         QCOMPARE(state.Board.ScaleWidth(), 0);
@@ -123,7 +126,7 @@ private slots:
     }
 
     void onlyExactlyBlackMaskPixelsAreLit() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         const QString message = QStringLiteral("Sample");
         state.SizeMongon.setCaption(message);
@@ -141,7 +144,7 @@ private slots:
     }
 
     void cellSizeFollowsTheLitDotAndCropsTheUnlitOne() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         QImage lit(3, 2, QImage::Format_RGB32);
         lit.fill(qRgb(255, 0, 0));
@@ -162,7 +165,7 @@ private slots:
     }
 
     void onePixelDotsLeaveTheMaskAsLargeAsTheMessage() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         QImage pixel(1, 1, QImage::Format_RGB32);
         pixel.fill(Qt::black);
@@ -175,7 +178,7 @@ private slots:
     }
 
     void columnOriginBeyond16BitsStopsWithOverflow() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         QString message;
         do {
@@ -193,14 +196,14 @@ private slots:
         QCOMPARE(refreshes, 0);
         QCOMPARE(state.Board.ScaleWidth(), 8 * columns); // the board keeps its new size
         QCOMPARE(state.Board.ScaleHeight(), 8 * rows);
-        QCOMPARE(state.TempPic.ScaleWidth(), board::LaidOutMaskWidth); // the mask keeps its size
-        QVERIFY(cellEquals(state, 4095, 0, state.Dot[1]));             // origin 32760 still fits
+        QCOMPARE(state.TempPic.ScaleWidth(), testsupport::laidOutMaskSize().width()); // the mask keeps its size
+        QVERIFY(cellEquals(state, 4095, 0, state.Dot[1]));                            // origin 32760 still fits
         for (int x = 32768; x < state.Board.ScaleWidth(); x += 97)
             QCOMPARE(state.Board.Point(x, 0), 0xFFFFFF);
     }
 
     void boardBeyondTheSurfaceLimitIsRefusedBeforeResizing() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         useFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"));
         DrawBoard(state, QStringLiteral("Hi"));
         const QImage before = state.Board.image().copy();

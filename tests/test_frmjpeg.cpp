@@ -1,9 +1,9 @@
 #include "app/basCommon.h"
 #include "platform/messagebox.h"
-#include "ui/frmJPEG.h"
-#include "ui/frmMain.h"
+#include "app/frmJPEG.h"
+#include "app/frmMain.h"
 #include "ui/layout.h"
-#include "tests/testfiles.h"
+#include "tests/testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,9 +18,9 @@
 #include <QTest>
 #include <QTimer>
 
+using app::frmJPEG;
 using app::Settings;
-using testfiles::readAll;
-using ui::frmJPEG;
+using testsupport::readAll;
 
 namespace {
 
@@ -225,7 +225,7 @@ private slots:
 
     void optionsButtonOpensTheWindowModal() {
         startWith("");
-        ui::frmMain main;
+        app::frmMain main;
         main.Form_Load();
         bool wasModal = false;
         QTimer::singleShot(0, [&] {

@@ -1,9 +1,9 @@
 #include "app/basCommon.h"
 #include "board/fontface.h"
 #include "platform/messagebox.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 #include "ui/layout.h"
-#include "tests/testfiles.h"
+#include "tests/testsupport.h"
 #include "tests/testwindow.h"
 
 #include <QCheckBox>
@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using app::frmMain;
 using app::Settings;
-using testfiles::readAll;
-using ui::frmMain;
+using testsupport::readAll;
 
 namespace {
 
@@ -165,7 +165,7 @@ private slots:
     }
 
     void aStoredItalicIsRestoredThroughItsHandler() {
-        QVERIFY(testfiles::writeAll(iniPath(), "[Font]\nItalic=7\n"));
+        QVERIFY(testsupport::writeAll(iniPath(), "[Font]\nItalic=7\n"));
         auto window = testwindow::startMainWindow();
         QVERIFY(window->CHK[0]->isChecked());
         QCOMPARE(int(Settings.Italic), -1); // the handler ran and stored true as -1

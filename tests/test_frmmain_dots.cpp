@@ -2,7 +2,7 @@
 #include "board/fontface.h"
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 #include "tests/testwindow.h"
 
 #include <QLabel>
@@ -12,10 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using app::frmMain;
 using app::Settings;
 using platform::DialogAnswer;
 using platform::DialogRequest;
-using ui::frmMain;
 
 class TestFrmMainDots : public QObject {
     Q_OBJECT

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "tests/testfiles.h"
+#include "tests/testsupport.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -81,7 +81,7 @@ private slots:
         const QString settings = config + "/Lumidot/Lumidot.Ini";
         QVERIFY(QDir().mkpath(config + "/Lumidot"));
         const QByteArray bad = "[Font]\nName=X\nSize=abc\n";
-        QVERIFY(testfiles::writeAll(settings, bad));
+        QVERIFY(testsupport::writeAll(settings, bad));
         QProcess program;
         startInstalled(program, config);
         QVERIFY(program.waitForFinished(20000));
@@ -90,7 +90,7 @@ private slots:
         for (const QString& part :
              {settings, QStringLiteral("[Font]"), QStringLiteral("Size"), QStringLiteral("\"abc\"")})
             QVERIFY2(errors.contains(part), qPrintable(errors));
-        QCOMPARE(testfiles::readAll(settings), bad);
+        QCOMPARE(testsupport::readAll(settings), bad);
     }
 
     void theInstalledRendererRenders() {

@@ -1,5 +1,6 @@
 #include "app/basCommon.h"
-#include "app/basFunc.h"
+#include "output/CheckFile.h"
+#include "platform/text.h"
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "codec/TransG32.h"
@@ -7,7 +8,7 @@
 #include "platform/commondialogs.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
-#include "tests/testfiles.h"
+#include "tests/testsupport.h"
 
 #include <QFile>
 #include <QImage>
@@ -20,9 +21,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using output::ImageFormat;
+using platform::ImageFormat;
 
-using testfiles::readAll;
+using testsupport::readAll;
 
 namespace {
 
@@ -58,7 +59,7 @@ class TestOutput : public QObject {
 
 private:
     QTemporaryDir m_folder;
-    board::BoardState m_state;
+    board::BoardState m_state = testsupport::windowBoard();
     struct Question {
         QString prompt;
         int style;
@@ -79,7 +80,8 @@ private:
     }
 
     void save() {
-        output::SaveBoard(m_state, nullptr, m_status, [this](const QString& status) { m_status = status; });
+        output::SaveBoard(m_state.Board, app::saveOptionsOf(app::Settings), nullptr, m_status,
+                          [this](const QString& status) { m_status = status; });
     }
 
 private slots:
@@ -108,20 +110,20 @@ private slots:
     }
 
     void findLastAndCheckFile() {
-        QCOMPARE(int(app::FindLast(QStringLiteral("/a/b/c.png"), QStringLiteral("/"))), 5);
-        QCOMPARE(int(app::FindLast(QStringLiteral("abcabc"), QStringLiteral("bc"))), 5);
-        QCOMPARE(int(app::FindLast(QStringLiteral("aXa"), QStringLiteral("x"))), 0);
-        QCOMPARE(int(app::FindLast(QStringLiteral(""), QStringLiteral("/"))), 0);
-        QCOMPARE(int(app::FindLast(QStringLiteral("a/b"), QString())), 0);
+        QCOMPARE(int(platform::FindLast(QStringLiteral("/a/b/c.png"), QStringLiteral("/"))), 5);
+        QCOMPARE(int(platform::FindLast(QStringLiteral("abcabc"), QStringLiteral("bc"))), 5);
+        QCOMPARE(int(platform::FindLast(QStringLiteral("aXa"), QStringLiteral("x"))), 0);
+        QCOMPARE(int(platform::FindLast(QStringLiteral(""), QStringLiteral("/"))), 0);
+        QCOMPARE(int(platform::FindLast(QStringLiteral("a/b"), QString())), 0);
 
-        QVERIFY(testfiles::writeAll(path("full.bmp"), "x"));
-        QVERIFY(testfiles::writeAll(path("empty.bmp"), ""));
-        QCOMPARE(int(app::CheckFile(QStringLiteral("   "))), 1);
-        QCOMPARE(int(app::CheckFile(path("new.bmp"))), 2);
-        QCOMPARE(int(app::CheckFile(path("empty.bmp"))), 3);
-        QCOMPARE(int(app::CheckFile(path("full.bmp"))), 0);
+        QVERIFY(testsupport::writeAll(path("full.bmp"), "x"));
+        QVERIFY(testsupport::writeAll(path("empty.bmp"), ""));
+        QCOMPARE(int(output::CheckFile(QStringLiteral("   "))), 1);
+        QCOMPARE(int(output::CheckFile(path("new.bmp"))), 2);
+        QCOMPARE(int(output::CheckFile(path("empty.bmp"))), 3);
+        QCOMPARE(int(output::CheckFile(path("full.bmp"))), 0);
         try {
-            app::CheckFile(path("no-such-folder/x.bmp"));
+            output::CheckFile(path("no-such-folder/x.bmp"));
             QFAIL("no error raised");
         } catch (const platform::RuntimeError& error) {
             QCOMPARE(error.number(), int(platform::ErrPathNotFound));
@@ -207,7 +209,7 @@ private slots:
     }
 
     void overwritingAsksFirstUnlessTheFileIsEmpty() {
-        QVERIFY(testfiles::writeAll(path("old.bmp"), "earlier"));
+        QVERIFY(testsupport::writeAll(path("old.bmp"), "earlier"));
         m_answer = platform::AnswerNo;
         answerSaveDialog(path("old.bmp"), 1);
         save();
@@ -223,7 +225,7 @@ private slots:
         QCOMPARE(formatOfBytes(readAll(path("old.bmp"))), ImageFormat::Bmp);
         QVERIFY(readAll(path("old.bmp")).startsWith("BM"));
 
-        QVERIFY(testfiles::writeAll(path("empty.png"), ""));
+        QVERIFY(testsupport::writeAll(path("empty.png"), ""));
         m_questions.clear();
         answerSaveDialog(path("empty.png"), 1);
         save();
@@ -257,7 +259,7 @@ private slots:
     void failedWritesKeepTheEarlierFileAndTellTheUser() {
         QFETCH(QString, name);
         // A device that fills up: every file this process writes stops at 512 bytes.
-        QVERIFY(testfiles::writeAll(path(name), "earlier"));
+        QVERIFY(testsupport::writeAll(path(name), "earlier"));
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit original{};
         getrlimit(RLIMIT_FSIZE, &original);
@@ -291,7 +293,7 @@ private slots:
         const bool asRoot = geteuid() == 0;
         if (asRoot && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
             QSKIP("no way to make a read-only folder here");
-        QVERIFY(testfiles::writeAll(folder + "/kept.png", "earlier"));
+        QVERIFY(testsupport::writeAll(folder + "/kept.png", "earlier"));
         if (asRoot)
             QCOMPARE(::mount("tmpfs", QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
                      0);
@@ -308,12 +310,12 @@ private slots:
     }
 
     void aJpegBeyondTheFormatsLimitIsRefused() {
-        board::BoardState wide;
+        board::BoardState wide = testsupport::windowBoard();
         wide.Board.resize(65501, 2);
-        QVERIFY(testfiles::writeAll(path("wide.jpg"), "earlier"));
-        QVERIFY(!output::writeBoard(wide, path("wide.jpg"), ImageFormat::Jpeg).isEmpty());
+        QVERIFY(testsupport::writeAll(path("wide.jpg"), "earlier"));
+        QVERIFY(!output::writeBoard(wide.Board, path("wide.jpg"), ImageFormat::Jpeg, {}).ok());
         QCOMPARE(readAll(path("wide.jpg")), QByteArray("earlier"));
-        QVERIFY(output::writeBoard(wide, path("wide.png"), ImageFormat::Png).isEmpty());
+        QVERIFY(output::writeBoard(wide.Board, path("wide.png"), ImageFormat::Png, {}).ok());
     }
 
     void aQualityThatDoesNotFitAByteIsReported() {

@@ -1,6 +1,6 @@
 #include "platform/profile.h"
 
-#include "badinput.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -229,7 +229,7 @@ void TestProfile::failedWriteKeepsOldFile_data() {
 void TestProfile::failedWriteKeepsOldFile() {
     QFETCH(QString, kind);
     QTemporaryDir dir;
-    const badinput::PermissionsEnforced enforced; // a read-only folder stops root too
+    const testsupport::PermissionsEnforced enforced; // a read-only folder stops root too
     QString path = dir.filePath("p.ini");
     QByteArray old = "; keep\n[S]\nK=old\n";
     QString value = QStringLiteral("new");

@@ -3,8 +3,8 @@
 #include "board/rotation.h"
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
-#include "ui/frmMain.h"
-#include "tests/testfiles.h"
+#include "app/frmMain.h"
+#include "tests/testsupport.h"
 
 #include <QFile>
 #include <QImage>
@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using testfiles::readAll;
+using testsupport::readAll;
 
 namespace {
 
@@ -45,7 +45,7 @@ private:
     QString savedByTheWindow(const QString& message, int presses, const QString& name) {
         app::LoadSettings();
         app::SaveSettings();
-        ui::frmMain window;
+        app::frmMain window;
         window.Form_Load();
         window.FLD[0]->setText(message);
         for (int n = 0; n < presses; ++n)

@@ -1,9 +1,10 @@
+#include "tests/testsupport.h"
 #include "app/basCommon.h"
 #include "board/fontface.h"
 #include "board/rotation.h"
 #include "platform/clipboard.h"
 #include "platform/messagebox.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 #include "tests/testwindow.h"
 
 #include <QClipboard>
@@ -83,7 +84,7 @@ private slots:
     }
     void oneRotationMovesOneCellAndWraps() {
         QFETCH(int, direction);
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         renderMarked(state);
         const QImage before = state.Board.image().copy();
         int refreshes = 0;
@@ -100,7 +101,7 @@ private slots:
     }
 
     void aFullTurnRestoresTheBoard() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         renderMarked(state);
         const QImage before = state.Board.image().copy();
         const int rows = state.Board.ScaleHeight() / state.CellHeight;
@@ -115,7 +116,7 @@ private slots:
     }
 
     void aBoardOfOneRowOrColumnStaysPutAlongIt() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         renderMarked(state);
         const QImage before = state.Board.image().copy();
         state.CellHeight = int16_t(state.Board.ScaleHeight()); // one row of tall cells
@@ -131,7 +132,7 @@ private slots:
     }
 
     void dotsLoadedAfterTheRenderKeepTheStep() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         renderMarked(state);
         const QImage before = state.Board.image().copy();
         state.Dot[0].setPicture(QImage(3, 5, QImage::Format_RGB32));
@@ -140,7 +141,7 @@ private slots:
     }
 
     void theNextRenderIsAsIfNothingWasRotated() {
-        BoardState rotated, fresh;
+        BoardState rotated = testsupport::windowBoard(), fresh = testsupport::windowBoard();
         renderMarked(rotated);
         for (int direction : {0, 1, 1, 2, 3, 2})
             rotateBoard(rotated, int16_t(direction));
@@ -151,7 +152,7 @@ private slots:
     }
 
     void beforeTheFirstRenderNothingChanges() {
-        BoardState state;
+        BoardState state = testsupport::windowBoard();
         state.Board.Print(QStringLiteral("Lumidot")); // something a wrong move would show
         const QImage before = state.Board.image().copy();
         for (int direction : {0, 1, 2, 3})
@@ -163,8 +164,7 @@ private slots:
         auto window = testwindow::startMainWindow();
         const BoardState& state = window->boardState();
         QTest::mouseClick(window->Board, Qt::LeftButton);
-        QImage empty(board::LaidOutBoardWidth - board::BoardFrame, board::LaidOutBoardHeight - board::BoardFrame,
-                     QImage::Format_RGB32);
+        QImage empty(testsupport::laidOutBoardSize(), QImage::Format_RGB32);
         empty.fill(QGuiApplication::palette().color(QPalette::Base));
         QCOMPARE(clipboardImage(), empty);
 

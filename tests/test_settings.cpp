@@ -11,6 +11,9 @@
 
 #include <memory>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using app::Settings;
 
 namespace {
@@ -102,7 +105,15 @@ void TestSettings::firstRunUsesAndSavesDefaults() {
     QCOMPARE(Settings.PngRate, 1);
     QCOMPARE(Settings.Gif, 1);
 
+    // The whole record goes in one replacement of the file: a crash can never leave half of it written.
+    const int watcher = inotify_init1(IN_NONBLOCK);
+    QVERIFY(watcher >= 0 &&
+            inotify_add_watch(watcher, QFile::encodeName(m_folder->path()).constData(), IN_MOVED_TO) >= 0);
     app::SaveSettings();
+    alignas(inotify_event) char events[4096];
+    const ssize_t length = ::read(watcher, events, sizeof events);
+    ::close(watcher);
+    QCOMPARE(length, ssize_t(sizeof(inotify_event) + reinterpret_cast<inotify_event*>(events)->len)); // one rename
     QCOMPARE(readFile(iniPath()), QByteArray("[Data]\n"
                                              "Mongon=Sample\n"
                                              "[Font]\n"

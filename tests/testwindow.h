@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/basCommon.h"
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -16,10 +16,10 @@
 namespace testwindow {
 
 // Start-up as the program does it: load the settings, save them at once, open the main window.
-inline std::unique_ptr<ui::frmMain> startMainWindow() {
+inline std::unique_ptr<app::frmMain> startMainWindow() {
     app::LoadSettings();
     app::SaveSettings();
-    auto window = std::make_unique<ui::frmMain>();
+    auto window = std::make_unique<app::frmMain>();
     window->Form_Load();
     return window;
 }

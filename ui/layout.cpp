@@ -20,7 +20,12 @@ void fitCaption(QLabel* label) {
 
 } // namespace
 
+QString controlName(const ControlPlacement& placement) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(placement.name)).arg(placement.index);
+}
+
 void ControlPlacer::place(QWidget* control, const ControlPlacement& placement) {
+    control->setObjectName(controlName(placement));
     control->setGeometry(placement.x, placement.y, placement.width, placement.height);
     if (auto* label = qobject_cast<QLabel*>(control))
         fitCaption(label);

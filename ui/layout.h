@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <Qt>
 
 #include <array>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -48,6 +50,19 @@ inline constexpr int OptionsWindowClientWidth = 312;
 inline constexpr int OptionsWindowClientHeight = 175;
 
 extern const std::array<ControlPlacement, 12> OptionsWindowLayout;
+
+// A control's object name, as tests and accessibility tools find it: "BTN(0)", "Board(0)".
+QString controlName(const ControlPlacement& placement);
+
+// The place of a control in a layout table; the table must hold it.
+template <size_t N>
+const ControlPlacement& placementOf(const std::array<ControlPlacement, N>& layout, std::string_view name,
+                                    int index = 0) {
+    for (const ControlPlacement& placement : layout)
+        if (placement.name == name && placement.index == index)
+            return placement;
+    Q_UNREACHABLE();
+}
 
 // Puts a window's controls where its layout table says and orders the Tab key through those that take
 // the focus, by their place in the tab column.

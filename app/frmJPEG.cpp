@@ -1,7 +1,9 @@
-#include "ui/frmJPEG.h"
+#include "app/frmJPEG.h"
 
 #include "app/basCommon.h"
+#include "output/pngsetting.h"
 #include "platform/errors.h"
+#include "platform/eventboundary.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -12,26 +14,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-namespace ui {
+namespace app {
 
 using platform::runTrapped;
-
-int pngScalePosition(int16_t pngRate) {
-    switch (pngRate) {
-    case 0:
-        return 1;
-    case 1:
-        return 0;
-    case 2:
-        return 2;
-    default:
-        return -1;
-    }
-}
-
-int16_t pngRateAt(int position) {
-    return position == 0 ? 1 : position == 1 ? 0 : 2;
-}
+using namespace ui;
 
 frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("保存オプション"));
@@ -101,7 +87,7 @@ void frmJPEG::Form_Load() {
     using app::Settings;
     ASCR[0]->setValue(Settings.JpegRate); // a hand-edited value outside 1 to 100 shows at the nearest end
     CHK->setChecked(Settings.JpegPrgrs != 0);
-    if (const int position = pngScalePosition(Settings.PngRate); position >= 0)
+    if (const int position = output::pngScalePosition(Settings.PngRate); position >= 0)
         ASCR[1]->setValue(position);
     BTN[0]->setFocus();
 }
@@ -115,7 +101,7 @@ void frmJPEG::BTN_Click(int16_t Index) {
     if (Index == 0) {
         Settings.JpegRate = int16_t(ASCR[0]->value());
         Settings.JpegPrgrs = CHK->isChecked() ? -1 : 0;
-        Settings.PngRate = pngRateAt(ASCR[1]->value());
+        Settings.PngRate = output::pngSettingAt(ASCR[1]->value());
         app::SaveSettings();
     }
     close();
@@ -127,4 +113,4 @@ void frmJPEG::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-} // namespace ui
+} // namespace app

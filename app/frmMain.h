@@ -15,7 +15,7 @@ class QListWidget;
 class QMimeData;
 class QPushButton;
 
-namespace ui {
+namespace app {
 
 // The main window: its controls stand where the design puts them; its handlers forward to the core.
 class frmMain : public QWidget {
@@ -41,14 +41,14 @@ public:
     std::array<QLabel*, 2> DSP{};
     std::array<QListWidget*, 2> LST{};
     std::array<QPushButton*, 2> DBTN{};
-    std::array<PictureBox*, 2> Area{};
-    std::array<PictureBox*, 2> Dot{};
+    std::array<ui::PictureBox*, 2> Area{};
+    std::array<ui::PictureBox*, 2> Dot{};
     std::array<QCheckBox*, 2> CHK{};
     std::array<QPushButton*, 4> SBTN{};
     std::array<QPushButton*, 4> BTN{};
     QLabel* MSG = nullptr;
-    PictureBox* Board = nullptr;
-    PictureBox* TempPic = nullptr;
+    ui::PictureBox* Board = nullptr;
+    ui::PictureBox* TempPic = nullptr;
 
 private:
     void createControls();
@@ -61,4 +61,4 @@ private:
     board::BoardState m_state;
 };
 
-} // namespace ui
+} // namespace app

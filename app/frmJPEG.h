@@ -11,7 +11,7 @@ class QLabel;
 class QPushButton;
 class QScrollBar;
 
-namespace ui {
+namespace app {
 
 // The save options window: JPEG quality, progressive JPEG and the PNG setting, shown modal. It reads
 // the settings when it loads and stores them only on "保存".
@@ -39,9 +39,4 @@ private:
     void createControls();
 };
 
-// The PNG scale shows the stored setting with 0 and 1 swapped, so that its positions run from the
-// fastest (stored 1) through the default (stored 0) to the smallest file (stored 2).
-int pngScalePosition(int16_t pngRate); // -1 for a value the scale cannot show
-int16_t pngRateAt(int position);
-
-} // namespace ui
+} // namespace app

@@ -1,6 +1,7 @@
-#include "ui/frmMain.h"
+#include "app/frmMain.h"
 
 #include "app/basCommon.h"
+#include "app/frmJPEG.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
 #include "board/rotation.h"
@@ -8,9 +9,10 @@
 #include "dots/LoadDotImage.h"
 #include "platform/clipboard.h"
 #include "platform/errors.h"
+#include "platform/eventboundary.h"
 #include "platform/numbers.h"
 #include "output/SaveBoard.h"
-#include "ui/frmJPEG.h"
+#include "platform/filetypes.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -24,10 +26,11 @@
 #include <algorithm>
 #include <vector>
 
-namespace ui {
+namespace app {
 
 using platform::runTrapped;
 using platform::skipOnError;
+using namespace ui;
 
 namespace {
 
@@ -44,9 +47,18 @@ private:
     std::vector<PictureBox*> m_boxes;
 };
 
+// The board as the window lays it out: the built-in dots, the mask at its laid-out size and the board's
+// drawing area inside its one-pixel frame.
+board::BoardState laidOutBoard() {
+    const ControlPlacement& mask = placementOf(MainWindowLayout, "TempPic");
+    const ControlPlacement& board = placementOf(MainWindowLayout, "Board");
+    return board::BoardState(builtinLitDot(), builtinUnlitDot(), QSize(mask.width, mask.height),
+                             QSize(board.width - 2, board.height - 2));
+}
+
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), m_state(laidOutBoard()) {
     setWindowTitle(QStringLiteral("Lumidot"));
     setWindowIcon(windowIcon());
     setGeometry(MainWindowLeft, MainWindowTop, MainWindowClientWidth, MainWindowClientHeight);
@@ -144,7 +156,6 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::InitMainWindow() {
-    using app::Settings;
     setEnabled(false);
     skipOnError([&] { show(); });
     skipOnError([&] { LST[0]->clear(); });
@@ -170,7 +181,6 @@ void frmMain::InitMainWindow() {
 }
 
 void frmMain::BTN_Click(int16_t Index) {
-    using app::Settings;
     switch (Index) {
     case 0:
         DrawBoard();
@@ -180,7 +190,7 @@ void frmMain::BTN_Click(int16_t Index) {
         app::SaveSettings();
         break;
     case 1:
-        output::SaveBoard(m_state, this, MSG->text(), [this](const QString& status) {
+        output::SaveBoard(m_state.Board, saveOptionsOf(Settings), this, MSG->text(), [this](const QString& status) {
             MSG->setText(status);
             MSG->repaint(); // shows while the file is written
         });
@@ -205,7 +215,7 @@ void frmMain::LST_Click(int16_t Index) {
 
 void frmMain::CHK_Click(int16_t Index) {
     const int16_t flag = CHK[Index]->isChecked() ? -1 : 0;
-    (Index == 0 ? app::Settings.Italic : app::Settings.Tick) = flag;
+    (Index == 0 ? Settings.Italic : Settings.Tick) = flag;
     ApplyFont();
 }
 
@@ -222,8 +232,7 @@ void frmMain::Board_Click() {
 void frmMain::DBTN_Click(int16_t Index) {
     dialogs::clsDialog dialog;
     dialog.SelectTitle = Index == 0 ? QStringLiteral("オンの画像") : QStringLiteral("オフの画像");
-    const QString patterns = app::Settings.Gif != 0 ? QStringLiteral("*.bmp;*.gif;*.ico;*.jpg;*.png")
-                                                    : QStringLiteral("*.bmp;*.ico;*.jpg;*.png");
+    const QString patterns = platform::dotImagePatterns(Settings.Gif != 0);
     dialog.FilterPattern = QStringLiteral("画像ファイル") + QChar(0) + patterns + QChar(0);
     dialog.SelectFlags = platform::formatInt(platform::OfnHideReadOnly | platform::OfnFileMustExist);
     const QString fileName = dialog.OpenFile(this);
@@ -240,7 +249,7 @@ void frmMain::Area_OLEDragDrop(int16_t Index, const QMimeData* Data) {
             fileNames << url.toLocalFile();
     if (fileNames.isEmpty())
         return;
-    dots::loadDroppedDotFiles(m_state, fileNames, Index);
+    dots::loadDroppedDotFiles(m_state, fileNames, Index, Settings.Gif == 1);
     showDot(Index);
 }
 
@@ -255,7 +264,7 @@ void frmMain::showDot(int16_t Index) {
 }
 
 void frmMain::ApplyFont() {
-    board::applyFont(m_state, DSP[0]->text(), DSP[1]->text(), app::Settings.Italic != 0, app::Settings.Tick != 0);
+    board::applyFont(m_state, DSP[0]->text(), DSP[1]->text(), Settings.Italic != 0, Settings.Tick != 0);
 }
 
 void frmMain::DrawBoard() {
@@ -263,4 +272,4 @@ void frmMain::DrawBoard() {
     board::DrawBoard(m_state, FLD[0]->text(), [this] { Board->Refresh(); });
 }
 
-} // namespace ui
+} // namespace app

@@ -1,5 +1,13 @@
 #pragma once
 
+#include "board/DrawBoard.h"
+#include "ui/layout.h"
+#include "ui/pictures.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
 #include <csignal>
 
 #include <linux/capability.h>
@@ -7,8 +15,35 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-// Conditions the bad-input tests put the process in, each undone when its guard ends.
-namespace badinput {
+// What the tests share: whole-file reads and writes, the board as the window lays it out, and
+// conditions the bad-input tests put the process in, each undone when its guard ends.
+namespace testsupport {
+
+// The file's bytes, or nothing when it cannot be read.
+inline QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The laid-out size of the main window's mask, and of the board's drawing area inside its frame.
+inline QSize laidOutMaskSize() {
+    const ui::ControlPlacement& mask = ui::placementOf(ui::MainWindowLayout, "TempPic");
+    return QSize(mask.width, mask.height);
+}
+inline QSize laidOutBoardSize() {
+    const ui::ControlPlacement& board = ui::placementOf(ui::MainWindowLayout, "Board");
+    return QSize(board.width - 2, board.height - 2);
+}
+
+// The board as the main window starts it: the built-in dots, the laid-out sizes.
+inline board::BoardState windowBoard() {
+    return board::BoardState(ui::builtinLitDot(), ui::builtinUnlitDot(), laidOutMaskSize(), laidOutBoardSize());
+}
 
 // File permissions stop this process while the guard lives, even when it runs as root (as CI does):
 // the capabilities that let root pass them are taken out of its effective set and put back afterwards.
@@ -61,4 +96,4 @@ private:
     bool m_applied = false;
 };
 
-} // namespace badinput
+} // namespace testsupport

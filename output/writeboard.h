@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/filetypes.h"
+#include "platform/result.h"
+#include "platform/surface.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace output {
+
+// The save options as the writers take them: the JPEG quality and progressive flag, and the PNG setting
+// (1 fastest, 0 default, 2 smallest).
+struct SaveOptions {
+    int16_t jpegRate = 50;
+    bool progressiveJpeg = false;
+    int16_t pngRate = 1;
+};
+
+// Writes the board's drawing area to fileName in format, whole or not at all: a failure leaves any
+// earlier file as it was and says why.
+platform::Result writeBoard(const platform::Surface& board, const QString& fileName, platform::ImageFormat format,
+                            const SaveOptions& options);
+
+} // namespace output
