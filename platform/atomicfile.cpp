@@ -140,14 +140,17 @@ QByteArray temporaryPrefix(const QByteArray& name) {
     return '.' + name.left(keep) + marker;
 }
 
-// Creates a new temporary file in folder; the descriptor, or -1 with errno set.
+// Creates a new temporary file in folder and sets path to it; the descriptor, or -1 with errno set and path
+// untouched, so that a name some other file holds is never taken for this one's.
 int createTemporary(const QByteArray& folder, const QByteArray& prefix, mode_t mode, QByteArray& path) {
     static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = folder + '/' + prefix;
+        QByteArray candidate = folder + '/' + prefix;
         for (int i = 0; i < 6; ++i)
-            path += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-        const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            candidate += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const int descriptor = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (descriptor >= 0)
+            path = candidate;
         if (descriptor >= 0 || errno != EEXIST)
             return descriptor;
     }
