@@ -88,6 +88,17 @@ QString storedText(const SettingsRecord& record, const SettingsField& field) {
         field);
 }
 
+// Whether the executable's folder is the bin folder of an installation, wherever it was installed to: beside
+// it lies share/ with this program's data folder or desktop entry. A build tree has neither.
+bool isInstalledLayout(const QFileInfo& folder) {
+    const QString share = QFileInfo(folder.canonicalFilePath()).path() + QStringLiteral("/share");
+    if (QFileInfo(share + QStringLiteral("/lumidot")).isDir())
+        return true;
+    const QDir entries(share + QStringLiteral("/applications"), QStringLiteral("*lumidot*.desktop"), QDir::NoSort,
+                       QDir::Files);
+    return !entries.isEmpty();
+}
+
 } // namespace
 
 SettingsRecord readSettings(const QString& iniPath) {
@@ -125,9 +136,7 @@ void setProgramFolder(const QString& folder) {
 QString settingsPathFor(const QString& folder) {
     const QFileInfo info(folder);
     // An installed copy keeps its settings with the user even when run by someone who may write there.
-    const bool installedCopy =
-        info.canonicalFilePath() == QFileInfo(QStringLiteral(LUMIDOT_INSTALLED_BINDIR)).canonicalFilePath();
-    if (info.isDir() && info.isWritable() && !installedCopy)
+    if (info.isDir() && info.isWritable() && !isInstalledLayout(info))
         return platform::AddBackslash(folder) + settingsFileName;
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(configFolder);

@@ -42,8 +42,9 @@ void SaveSettings();
 // The executable's folder, unless setProgramFolder chose another.
 QString programFolder();
 void setProgramFolder(const QString& folder);
-// Lumidot.Ini in folder when the folder is writable, else in the per-user configuration folder (created if needed),
-// so that a copy installed read-only still keeps its settings.
+// Lumidot.Ini in folder when the folder is writable and not the bin folder of an installation (beside share/lumidot
+// or the installed desktop entry), else in the per-user configuration folder (created if needed), so that an
+// installed copy keeps its settings with the user wherever it was installed to.
 QString settingsPathFor(const QString& folder);
 
 } // namespace app

@@ -1,24 +1,32 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QIODevice>
 #include <QString>
 
+#include <sys/stat.h>
+
 namespace platform {
 
-// A file that replaces its target whole or not at all: everything is written to a temporary file
-// beside the target, every write is checked to its last byte, and only commit() renames the finished
-// file into place. Unlike a buffered writer, a short write (a full device, a file size limit) is never
-// taken for success. Without commit() the temporary file is removed and the target stays as it was.
+// A file that replaces its target whole or not at all. open() follows the target's symbolic links to the
+// final file and refuses one that exists and is not a regular file (a device, a pipe, a socket, a folder)
+// before anything is created. Everything is written to a hidden temporary file in the final file's folder
+// (".NAME.lumidot-XXXXXX"), every write is checked to its last byte, and only commit() flushes the data,
+// gives it the replaced file's owner, group and mode, renames it into place and syncs the folder. Every
+// link on the way stays a link. Without commit(), or when any step fails, the temporary file is removed
+// and the target stays as it was.
 class AtomicFile : public QIODevice {
 public:
     explicit AtomicFile(const QString& fileName);
     ~AtomicFile() override;
 
-    bool open(OpenMode mode) override; // WriteOnly only; fails for a target this process may not write
+    bool open(OpenMode mode) override; // WriteOnly only; fails for a target this process may not replace
     bool commit();
     void close() override; // gives up: the target stays as it was
 
-    QString fileName() const { return m_fileName; }
+    QString fileName() const { return m_fileName; } // as given, links not followed
+    Result result() const { return m_result; }      // the first failure so far, naming fileName()
     bool isSequential() const override { return true; }
 
 protected:
@@ -26,12 +34,22 @@ protected:
     qint64 writeData(const char* data, qint64 length) override;
 
 private:
-    void fail(const QString& what);
+    void fail(const Result& result);
+    void failSystem(int error) { fail(Result::system(m_fileName, error)); }
+    void discardTemporary();
 
-    QString m_fileName; // the target, symbolic links followed
+    QString m_fileName;
+    QByteArray m_targetPath; // the final file, every link followed
     QByteArray m_temporaryPath;
+    struct stat m_replaced {}; // the file being replaced, when m_replacing
+    bool m_replacing = false;
     int m_descriptor = -1;
-    bool m_failed = false;
+    int m_slot = -1; // where the temporary file is registered for removal on a signal
+    Result m_result;
 };
+
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove every temporary file of an unfinished
+// AtomicFile, then end the process as the signal would have. Signals the process ignores stay ignored.
+void removeTemporaryFilesOnSignals();
 
 } // namespace platform

@@ -1,12 +1,59 @@
 #include "platform/failuretexts.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include <locale.h>
 
 namespace platform {
 
+namespace {
+
+struct JapaneseReason {
+    int error;
+    const char16_t* text;
+};
+
+// The reasons a save or the settings file meets in practice; anything rarer shows the system's English words.
+constexpr JapaneseReason japaneseReasons[] = {
+    {ENOSPC, u"ディスクの空き容量が足りません"},
+    {EDQUOT, u"ディスク使用量の上限 (クォータ) を超えています"},
+    {EFBIG, u"ファイルが大きすぎます"},
+    {EACCES, u"アクセスが拒否されました"},
+    {EPERM, u"この操作は許可されていません"},
+    {EROFS, u"読み取り専用のファイルシステムです"},
+    {ENOENT, u"ファイルまたはフォルダが見つかりません"},
+    {ENOTDIR, u"パスの途中にフォルダでないものがあります"},
+    {ENAMETOOLONG, u"ファイル名が長すぎます"},
+    {EISDIR, u"フォルダです"},
+    {EIO, u"入出力エラーが発生しました"},
+    {EMFILE, u"開いているファイルが多すぎます"},
+    {ENFILE, u"システム全体で開いているファイルが多すぎます"},
+    {EEXIST, u"ファイルが既に存在します"},
+    {ELOOP, u"シンボリックリンクが多すぎるか、ループしています"},
+    {EXDEV, u"別のファイルシステムへは移動できません"},
+    {ENOMEM, u"メモリが足りません"},
+    {EBUSY, u"使用中です"},
+    {ETXTBSY, u"実行中のファイルです"},
+};
+
+// The system's own words, as the C locale has them whatever language the user's locale speaks.
+QString englishReason(int error) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return QString::fromUtf8(cLocale ? strerror_l(error, cLocale) : std::strerror(error));
+}
+
+} // namespace
+
 QString systemReason(int error, Language language) {
-    Q_UNUSED(language) // the Japanese table comes with the safe-writing work
-    return QString::fromLocal8Bit(std::strerror(error));
+    if (language == Language::Japanese) {
+        for (const JapaneseReason& reason : japaneseReasons) {
+            if (reason.error == error)
+                return QString::fromUtf16(reason.text);
+        }
+        return QStringLiteral("システムエラー %1 (%2)").arg(error).arg(englishReason(error));
+    }
+    return englishReason(error);
 }
 
 QString failureText(const Result& result, Language language) {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -12,6 +13,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -76,17 +81,31 @@ QString decodeText(const QByteArray& bytes, bool& lossless) {
 
 // The file's bytes, or nothing when it is not a readable regular file of sensible size.
 std::optional<QByteArray> readFileBytes(const QString& file) {
-    const QFileInfo info(file);
-    if (!info.isFile() || info.size() > maxFileBytes)
+    // Opened without waiting, and judged by what was opened: a FIFO put in the file's place never blocks the read.
+    const int descriptor = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
+    const auto closing = qScopeGuard([descriptor] { ::close(descriptor); });
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxFileBytes)
         return std::nullopt;
     // A buffer for what the file holds, not for the limit; one byte more shows a file that grew meanwhile, which
     // someone is writing and which is left alone.
-    QByteArray bytes = input.read(info.size() + 1);
-    if (input.error() != QFileDevice::NoError || bytes.size() > info.size())
+    QByteArray bytes(qsizetype(status.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < bytes.size()) {
+        const ssize_t step = ::read(descriptor, bytes.data() + size, size_t(bytes.size() - size));
+        if (step < 0 && errno == EINTR)
+            continue;
+        if (step < 0)
+            return std::nullopt;
+        if (step == 0)
+            break;
+        size += step;
+    }
+    if (size > status.st_size)
         return std::nullopt;
+    bytes.truncate(size);
     return bytes;
 }
 
@@ -123,11 +142,13 @@ QStringView trimBlanks(QStringView text) {
     return text.sliced(begin, end - begin);
 }
 
+// The name runs up to the first "]"; what follows it on the line (usually a comment) is not part of it.
 std::optional<QStringView> sectionName(QStringView line) {
     const QStringView text = trimBlanks(line);
-    if (text.size() < 2 || !text.startsWith(u'[') || !text.endsWith(u']'))
+    const qsizetype close = text.indexOf(u']');
+    if (!text.startsWith(u'[') || close < 0)
         return std::nullopt;
-    return trimBlanks(text.sliced(1, text.size() - 2));
+    return trimBlanks(text.sliced(1, close - 1));
 }
 
 std::optional<QStringView> keyName(QStringView line) {

@@ -79,6 +79,7 @@ void TestProfile::read_data() {
     QTest::newRow("key of next section") << QByteArray("[S]\n[T]\nK=v\n") << "S" << "K" << "DEF";
     QTest::newRow("key before sections") << QByteArray("K=v\n[S]\n") << "S" << "K" << "DEF";
     QTest::newRow("comment") << QByteArray("[S]\n;K=old\n ; K=old\nK=new\n") << "S" << "K" << "new";
+    QTest::newRow("comment after section") << QByteArray("[S] ; mine\nK=v\n") << "S" << "K" << "v";
     QTest::newRow("duplicate section") << QByteArray("[S]\nK=1\n[s]\nK=2\n") << "S" << "K" << "1";
     QTest::newRow("duplicate key") << QByteArray("[S]\nK=1\nk=2\n") << "S" << "K" << "1";
     QTest::newRow("first section only") << QByteArray("[S]\nA=1\n[S]\nK=2\n") << "S" << "K" << "DEF";
@@ -190,6 +191,8 @@ void TestProfile::write_data() {
     QTest::newRow("first ending CRLF")
         << QByteArray("[A]\r\nX=1\n") << "A" << "X" << "2" << QByteArray("[A]\r\nX=2\r\n");
     QTest::newRow("BOM kept") << bom + "[A]\nX=1\n" << "A" << "X" << "2" << bom + "[A]\nX=2\n";
+    QTest::newRow("comment after section")
+        << QByteArray("[A] ; mine\nX=1\n") << "A" << "Y" << "2" << QByteArray("[A] ; mine\nX=1\nY=2\n");
     QTest::newRow("Shift-JIS becomes UTF-8")
         << "[Font]\r\nName=" + fontNameCp932 + "\r\n" << "Font" << "Size" << "10"
         << "[Font]\r\nName=" + fontName.toUtf8() + "\r\nSize=10\r\n";

@@ -247,26 +247,40 @@ void TestSettings::handWrittenGifSurvivesSave() {
 }
 
 void TestSettings::settingsPathFor_data() {
-    QTest::addColumn<QString>("folder"); // relative to the test's folder; "*" for the folder itself
+    QTest::addColumn<QString>("folder");      // relative to the test's folder; "*" for the folder itself
+    QTest::addColumn<QStringList>("entries"); // made in the test's folder first; a folder when it ends in "/"
     QTest::addColumn<bool>("inFolder");
 
+    const QString bin = QStringLiteral("prefix/bin/");
     // clang-format off
-    QTest::newRow("writable folder") << "*" << true;
-    QTest::newRow("with separator") << "*/" << true;
-    QTest::newRow("missing folder") << "*/missing" << false;
-    QTest::newRow("a file") << "*/Lumidot.Ini" << false;
+    QTest::newRow("writable folder") << "*" << QStringList() << true;
+    QTest::newRow("with separator") << "*/" << QStringList() << true;
+    QTest::newRow("missing folder") << "*/missing" << QStringList() << false;
+    QTest::newRow("a file") << "*/Lumidot.Ini" << QStringList() << false;
+    QTest::newRow("installed, data folder") << "*/prefix/bin" << QStringList{bin, "prefix/share/lumidot/"} << false;
+    QTest::newRow("installed, desktop entry")
+        << "*/prefix/bin" << QStringList{bin, "prefix/share/applications/io.github.lumidot.Lumidot.desktop"} << false;
+    QTest::newRow("bin beside another program's share")
+        << "*/prefix/bin" << QStringList{bin, "prefix/share/applications/other.desktop"} << true;
     // clang-format on
 }
 
 void TestSettings::settingsPathFor() {
     QFETCH(QString, folder);
+    QFETCH(QStringList, entries);
     QFETCH(bool, inFolder);
     writeFile(iniPath(), "");
+    for (const QString& entry : entries) {
+        const QString path = m_folder->filePath(entry);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (!entry.endsWith(u'/'))
+            writeFile(path, "");
+    }
     folder.replace(u'*', m_folder->path());
 
     const QString path = app::settingsPathFor(folder);
     if (inFolder) {
-        QCOMPARE(path, m_folder->path() + "/Lumidot.Ini");
+        QCOMPARE(path, QDir::cleanPath(folder) + "/Lumidot.Ini");
         return;
     }
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
