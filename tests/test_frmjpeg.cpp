@@ -195,13 +195,8 @@ private slots:
         startWith("");
         auto window = open();
         for (const ui::ControlPlacement& place : ui::OptionsWindowLayout) {
-            const QString name = QString::fromLatin1(place.name);
-            QWidget* widget = name == "BoxLine" ? static_cast<QWidget*>(window->BoxLine[place.index])
-                              : name == "LBL"   ? window->LBL[place.index]
-                              : name == "DSP"   ? window->DSP[place.index]
-                              : name == "ASCR"  ? window->ASCR[place.index]
-                              : name == "CHK"   ? static_cast<QWidget*>(window->CHK)
-                                                : window->BTN[place.index];
+            QWidget* widget = window->findChild<QWidget*>(ui::controlName(place));
+            QVERIFY2(widget, place.name);
             QCOMPARE(widget->geometry(), QRect(place.x, place.y, place.width, place.height));
         }
         QCOMPARE(window->windowTitle(), QStringLiteral("保存オプション"));

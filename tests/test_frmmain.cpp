@@ -19,42 +19,6 @@ using app::frmMain;
 using app::Settings;
 using testsupport::readAll;
 
-namespace {
-
-QWidget* control(frmMain& window, const ui::ControlPlacement& place) {
-    const QString name = QString::fromLatin1(place.name);
-    const int i = place.index;
-    if (name == "LBL")
-        return window.LBL[i];
-    if (name == "FLD")
-        return window.FLD[i];
-    if (name == "DSP")
-        return window.DSP[i];
-    if (name == "LST")
-        return window.LST[i];
-    if (name == "DBTN")
-        return window.DBTN[i];
-    if (name == "Area")
-        return window.Area[i];
-    if (name == "Dot")
-        return window.Dot[i];
-    if (name == "CHK")
-        return window.CHK[i];
-    if (name == "SBTN")
-        return window.SBTN[i];
-    if (name == "BTN")
-        return window.BTN[i];
-    if (name == "MSG")
-        return window.MSG;
-    if (name == "Board")
-        return window.Board;
-    if (name == "TempPic")
-        return window.TempPic;
-    return nullptr;
-}
-
-} // namespace
-
 class TestFrmMain : public QObject {
     Q_OBJECT
 
@@ -188,7 +152,7 @@ private slots:
     void controlsStandWhereTheDesignPutsThem() {
         auto window = testwindow::startMainWindow();
         for (const ui::ControlPlacement& place : ui::MainWindowLayout) {
-            QWidget* widget = control(*window, place);
+            QWidget* widget = window->findChild<QWidget*>(ui::controlName(place));
             QVERIFY2(widget, place.name);
             QCOMPARE(widget->geometry(), QRect(place.x, place.y, place.width, place.height));
             QCOMPARE(widget->parentWidget(),

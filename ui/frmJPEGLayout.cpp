@@ -3,9 +3,9 @@
 namespace ui {
 
 namespace {
-constexpr Qt::Alignment Left = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 using K = ControlKind;
+constexpr Qt::Alignment Left = CaptionLeft;
+constexpr Qt::Alignment Right = CaptionRight;
 } // namespace
 
 // Two label tops fall between pixels in the design (280 and 640 twips); they stand at the nearest pixel.

@@ -3,9 +3,9 @@
 namespace ui {
 
 namespace {
-constexpr Qt::Alignment Left = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 using K = ControlKind;
+constexpr Qt::Alignment Left = CaptionLeft;
+constexpr Qt::Alignment Right = CaptionRight;
 } // namespace
 
 // The measuring label of the design is not a widget here: the core measures the message itself.

@@ -25,6 +25,10 @@ enum class ControlKind {
     Scale
 };
 
+// How captions stand in their place: vertically centred, on the left or on the right.
+inline constexpr Qt::Alignment CaptionLeft = Qt::AlignLeft | Qt::AlignVCenter;
+inline constexpr Qt::Alignment CaptionRight = Qt::AlignRight | Qt::AlignVCenter;
+
 // One control of a window's design: where it stands, what it says and where the Tab key reaches it.
 // Places are the outer rectangle in pixels, relative to the window, or for a control inside a frame
 // box (Area in the main window, BoxLine in the save options window), relative to that box.
