@@ -55,14 +55,17 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
     const int32_t columns = toInt32(state.SizeMongon.Width());
     const int32_t rows = toInt32(state.SizeMongon.Height());
 
-    state.CellWidth = toInt16(state.Dot[0].ScaleWidth());
-    state.CellHeight = toInt16(state.Dot[0].ScaleHeight());
+    const int16_t cellWidth = toInt16(state.Dot[0].ScaleWidth());
+    const int16_t cellHeight = toInt16(state.Dot[0].ScaleHeight());
 
     // The board's outer size, with its one-pixel frame, must fit in 32 bits too.
     constexpr int32_t frame = 2;
-    const int32_t boardWidth = add32(mul32(state.CellWidth, columns), frame) - frame;
-    const int32_t boardHeight = add32(mul32(state.CellHeight, rows), frame) - frame;
+    const int32_t boardWidth = add32(mul32(cellWidth, columns), frame) - frame;
+    const int32_t boardHeight = add32(mul32(cellHeight, rows), frame) - frame;
     state.Board.resize(boardWidth, boardHeight);
+    // Only a board that takes the new cells gets their size: a refused board keeps the cells it shows.
+    state.CellWidth = cellWidth;
+    state.CellHeight = cellHeight;
 
     state.Board.Cls();
     state.Board.setBackColor(qRgb(255, 255, 255));

@@ -1,6 +1,5 @@
 #include "board/rotation.h"
 
-#include "platform/numbers.h"
 
 #include <algorithm>
 
@@ -32,40 +31,33 @@ void rotateCells(CellGrid& cells, int16_t direction) {
 } // namespace
 
 void rotateBoard(BoardState& state, int16_t direction, const std::function<void()>& refresh) {
-    using platform::BitBlt;
-    using platform::toInt32;
-
-    platform::Surface& board = state.Board;
-    platform::Surface& scratch = state.TempPic;
-    // Block transfer sizes are 32-bit; the differences are taken in floating point, then rounded.
-    const double width = scratch.ScaleWidth();
-    const double height = scratch.ScaleHeight();
-    const int32_t w = toInt32(width);
-    const int32_t h = toInt32(height);
-    const int32_t cw = state.CellWidth;
-    const int32_t ch = state.CellHeight;
-    const int32_t wRest = toInt32(width - cw);
-    const int32_t hRest = toInt32(height - ch);
-
-    BitBlt(scratch, 0, 0, w, h, board, 0, 0);
-    // Both transfers read only the scratch copy and write disjoint parts of the board.
-    switch (direction) {
-    case RotateUp:
-        BitBlt(board, 0, 0, w, hRest, scratch, 0, ch);
-        BitBlt(board, 0, hRest, w, ch, scratch, 0, 0);
-        break;
-    case RotateRight:
-        BitBlt(board, 0, 0, cw, h, scratch, wRest, 0);
-        BitBlt(board, cw, 0, wRest, h, scratch, 0, 0);
-        break;
-    case RotateDown:
-        BitBlt(board, 0, ch, w, hRest, scratch, 0, 0);
-        BitBlt(board, 0, 0, w, ch, scratch, 0, hRest);
-        break;
-    case RotateLeft:
-        BitBlt(board, wRest, 0, cw, h, scratch, 0, 0);
-        BitBlt(board, 0, 0, wRest, h, scratch, cw, 0);
-        break;
+    QImage& board = state.Board.image();
+    const qsizetype width = state.Board.ScaleWidth();
+    const qsizetype height = state.Board.ScaleHeight();
+    if (width > 0 && height > 0) {
+        // The whole board turns in place, row by row or all rows at once: no second board-sized copy, and
+        // the board's own size decides what turns, whatever happened to the mask.
+        const qsizetype cellWidth = state.CellWidth % width;
+        const qsizetype cellHeight = state.CellHeight % height;
+        const auto pixels = reinterpret_cast<QRgb*>(board.bits()); // 32-bit rows, one after the other
+        const auto turnRows = [&](qsizetype by) {
+            for (qsizetype y = 0; y < height; ++y)
+                std::rotate(pixels + y * width, pixels + y * width + by, pixels + (y + 1) * width);
+        };
+        switch (direction) {
+        case RotateUp:
+            std::rotate(pixels, pixels + cellHeight * width, pixels + height * width);
+            break;
+        case RotateDown:
+            std::rotate(pixels, pixels + (height - cellHeight) * width, pixels + height * width);
+            break;
+        case RotateLeft:
+            turnRows(cellWidth);
+            break;
+        case RotateRight:
+            turnRows(width - cellWidth);
+            break;
+        }
     }
     rotateCells(state.Cells, direction);
     if (refresh)

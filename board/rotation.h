@@ -15,10 +15,9 @@ enum RotationDirection : int16_t {
     RotateLeft = 3,
 };
 
-// Rotates the board by one cell (CellWidth × CellHeight of the last render) in direction: what
-// leaves one edge comes back at the opposite edge. The board is copied into TempPic, then two block
-// transfers bring it back shifted; the rotated area is TempPic's size. Nothing is checked first:
-// before the first render the cell sizes are 0 and the board stays as it is. refresh is called once.
+// Rotates the whole board by one cell (CellWidth × CellHeight of the last render) in direction: what
+// leaves one edge comes back at the opposite edge. Before the first render the cell sizes are 0 and the
+// board stays as it is. refresh is called once.
 void rotateBoard(BoardState& state, int16_t direction, const std::function<void()>& refresh = {});
 
 } // namespace board

@@ -3,6 +3,7 @@
 #include "board/fontface.h"
 #include "board/rotation.h"
 #include "platform/clipboard.h"
+#include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "app/frmMain.h"
 #include "tests/testwindow.h"
@@ -136,6 +137,35 @@ private slots:
         renderMarked(state);
         const QImage before = state.Board.image().copy();
         state.Dot[0].setPicture(QImage(3, 5, QImage::Format_RGB32));
+        rotateBoard(state, board::RotateLeft);
+        QCOMPARE(state.Board.image(), wrapped(before, -8, 0));
+    }
+
+    // A render refused half way (a cell origin beyond 16 bits) or before it starts (a board beyond the
+    // surface limit) leaves a board that still turns whole, by the cells it shows.
+    void aRefusedRenderLeavesABoardThatTurnsWhole_data() {
+        QTest::addColumn<bool>("overflow");
+        QTest::newRow("overflow") << true;
+        QTest::newRow("out of memory") << false;
+    }
+    void aRefusedRenderLeavesABoardThatTurnsWhole() {
+        QFETCH(bool, overflow);
+        BoardState state = testsupport::windowBoard();
+        renderMarked(state);
+        QString message = Message;
+        if (overflow) {
+            while (state.SizeMongon.Width() < 4097) {
+                message += QStringLiteral("MMMMMMMMMM");
+                state.SizeMongon.setCaption(message);
+            }
+        } else {
+            QImage huge(1000, 1000, QImage::Format_RGB32);
+            huge.fill(Qt::red);
+            state.Dot[0].setPicture(huge);
+        }
+        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError, board::DrawBoard(state, message));
+        QCOMPARE(state.CellWidth, int16_t(8));
+        const QImage before = state.Board.image().copy();
         rotateBoard(state, board::RotateLeft);
         QCOMPARE(state.Board.image(), wrapped(before, -8, 0));
     }
