@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include "tests/testsupport.h"
 
@@ -38,10 +41,15 @@ private slots:
                       {"--install", QStringLiteral(LUMIDOT_BUILD_DIR), "--prefix", m_prefix});
         QVERIFY(install.waitForFinished(120000));
         QCOMPARE(install.exitCode(), 0);
-        QVERIFY(QFile::exists(bin() + "/lumidot") && QFile::exists(bin() + "/lumidot-render"));
-        QVERIFY(QFile::exists(m_prefix + "/share/applications/lumidot.desktop"));
-        for (const char* size : {"16x16", "32x32", "48x48", "256x256"})
-            QVERIFY(QFile::exists(m_prefix + "/share/icons/hicolor/" + size + "/apps/lumidot.png"));
+        for (const char* file :
+             {"bin/lumidot", "bin/lumidot-render", "share/applications/io.github.lumidot.Lumidot.desktop",
+              "share/metainfo/io.github.lumidot.Lumidot.metainfo.xml", "share/man/man1/lumidot.1.gz",
+              "share/man/man1/lumidot-render.1.gz", "share/doc/lumidot/copyright", "share/doc/lumidot/changelog.gz",
+              "share/icons/hicolor/16x16/apps/io.github.lumidot.Lumidot.png",
+              "share/icons/hicolor/32x32/apps/io.github.lumidot.Lumidot.png",
+              "share/icons/hicolor/48x48/apps/io.github.lumidot.Lumidot.png",
+              "share/icons/hicolor/256x256/apps/io.github.lumidot.Lumidot.png"})
+            QVERIFY2(QFileInfo(m_prefix + "/" + file).size() > 0, file);
 
         // Make the installed folder read-only, as it is under /usr for anyone but root.
         if (geteuid() == 0) {
@@ -59,6 +67,32 @@ private slots:
         if (m_mounted)
             ::umount2(QFile::encodeName(bin()).constData(), MNT_DETACH);
         QFile::setPermissions(bin(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Software centres find the desktop entry through the metadata and the icon through the entry.
+    void theMetadataTheDesktopEntryAndTheIconAgree() {
+        const QString share = m_prefix + "/share/";
+        QFile metainfo(share + "metainfo/io.github.lumidot.Lumidot.metainfo.xml");
+        QVERIFY(metainfo.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&metainfo);
+        QString id, launchable;
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("component"))
+                continue;
+            if (xml.name() == QLatin1String("id"))
+                id = xml.readElementText();
+            else if (xml.name() == QLatin1String("launchable"))
+                launchable = xml.readElementText();
+            else
+                xml.skipCurrentElement();
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(launchable, id + ".desktop");
+        const QSettings entry(share + "applications/" + launchable, QSettings::IniFormat);
+        QCOMPARE(entry.status(), QSettings::NoError);
+        const QString icon = entry.value("Desktop Entry/Icon").toString();
+        QVERIFY(!icon.isEmpty());
+        QVERIFY(QFile::exists(share + "icons/hicolor/48x48/apps/" + icon + ".png"));
     }
 
     void settingsGoToTheUsersConfigurationFolder() {
