@@ -79,7 +79,7 @@ QString storedText(const SettingsRecord& record, const SettingsField& field) {
             const auto& value = record.*member;
             using Value = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<Value, QString>)
-                return value;
+                return QString(value).remove(u'\r').remove(u'\n'); // as the board shows them: not at all
             else if constexpr (std::is_same_v<Value, float>)
                 return platform::formatSingle(value);
             else

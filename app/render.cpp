@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -30,7 +31,7 @@ struct RenderError {
 double numberOption(const QCommandLineParser& parser, const QString& name, double lowest, double highest) {
     bool ok = false;
     const double value = parser.value(name).trimmed().toDouble(&ok); // C locale: scripts are portable
-    if (!ok || value < lowest || value > highest)
+    if (!ok || !std::isfinite(value) || value < lowest || value > highest)
         throw RenderError{QStringLiteral("--%1 must be a number from %2 to %3, not \"%4\"")
                               .arg(name)
                               .arg(lowest)

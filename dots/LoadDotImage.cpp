@@ -100,13 +100,23 @@ bool LoadPngDot(Surface& box, const QString& fileName) {
     for (int i = 0; i < int(signature.size()); ++i)
         if (byteAt(i + 1) != signature[i])
             return false;
-    // The low 16 bits of the IHDR width and height, high byte first.
-    const int32_t width = byteAt(19) * 256 + byteAt(20);
-    const int32_t height = byteAt(23) * 256 + byteAt(24);
+    // The IHDR width and height, 32 bits each, high byte first. A size the program cannot take is refused
+    // like any oversized dot, before anything is decoded.
+    const auto word = [&byteAt](int position) {
+        return quint32(byteAt(position)) << 24 | quint32(byteAt(position + 1)) << 16 |
+               quint32(byteAt(position + 2)) << 8 | quint32(byteAt(position + 3));
+    };
+    const quint32 width = word(17);
+    const quint32 height = word(21);
+    if (width > quint32(INT16_MAX) || height > quint32(INT16_MAX) ||
+        !platform::surfaceSizeAllowed(qint64(width), qint64(height)))
+        return false;
 
-    // Decoded on a copy, so that a file the codec rejects leaves the box's picture and size alone.
+    // Decoded on a copy, so that a file the codec rejects leaves the box's picture and size alone. Clear
+    // pixels show the box's back colour, as they do for every other format.
     Surface drawn = box;
-    drawn.resize(width, height);
+    drawn.resize(int(width), int(height));
+    drawn.Cls();
     if (codec::DCReadPNG(fileName, drawn) != 0)
         return false;
     box = std::move(drawn);

@@ -16,10 +16,10 @@ namespace dots {
 // Nothing is reported and nothing is redrawn: the next render uses the new dot.
 int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t index);
 
-// Loads a PNG file into box: the signature must match; the box takes the low 16 bits of the width
-// and height in the header as its size and the decoded image is drawn over it from the origin. Returns
-// whether the box now holds the image; otherwise the box is as it was. A file that cannot be opened
-// raises error 53 or 75, a box beyond the surface limit error 7.
+// Loads a PNG file into box: the signature must match; the box takes the IHDR width and height as its
+// size (a cell size must fit in 16 bits and a box in the surface limit, or the file is refused) and the
+// decoded image is drawn over the box's back colour from the origin. Returns whether the box now holds the
+// image; otherwise the box is as it was. A file that cannot be opened raises error 53 or 75.
 bool LoadPngDot(platform::Surface& box, const QString& fileName);
 
 // Tries the dropped files in order, by the upper-cased last four characters of their names (".BMP",

@@ -110,6 +110,7 @@ private slots:
             << QStringList{"--lit", "/no/such/dot.png", "Hi", "x.png"} << "/no/such/dot.png";
         QTest::newRow("unknown extension") << QStringList{"Hi", "x.gif"} << ".bmp, .jpg or .png";
         QTest::newRow("bad size") << QStringList{"--size", "big", "Hi", "x.png"} << "--size";
+        QTest::newRow("size not a finite number") << QStringList{"--size", "nan", "Hi", "x.png"} << "--size";
         QTest::newRow("bad quality") << QStringList{"--quality", "101", "Hi", "x.jpg"} << "--quality";
         QTest::newRow("bad direction") << QStringList{"--frames", "2", "--direction", "sideways", "Hi", "x.png"}
                                        << "--direction";

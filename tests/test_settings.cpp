@@ -67,6 +67,7 @@ private slots:
     void message_data();
     void message();
     void handWrittenGifSurvivesSave();
+    void lineBreaksAreStoredAsTheBoardShowsThem();
     void settingsPathFor_data();
     void settingsPathFor();
 
@@ -244,6 +245,17 @@ void TestSettings::handWrittenGifSurvivesSave() {
     QCOMPARE(readFile(iniPath()), file);
     app::LoadSettings();
     QCOMPARE(Settings.Gif, 0);
+}
+
+// The board shows a line break as nothing; the message comes back as the board showed it.
+void TestSettings::lineBreaksAreStoredAsTheBoardShowsThem() {
+    app::LoadSettings();
+    Settings.Mongon = QStringLiteral("開店\r\n中\nです");
+    Settings.Tick = -1;
+    app::SaveSettings();
+    app::LoadSettings();
+    QCOMPARE(Settings.Mongon, QStringLiteral("開店中です"));
+    QCOMPARE(Settings.Tick, -1);
 }
 
 void TestSettings::settingsPathFor_data() {
