@@ -2,6 +2,7 @@
 // window, for scripts and batch work.
 
 #include "app/basCommon.h"
+#include "platform/atomicfile.h"
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "board/rotation.h"
@@ -131,8 +132,13 @@ int run(const QCommandLineParser& parser) {
         if (frame > 1)
             board::rotateBoard(state, direction);
         const QString fileName = frames == 1 ? output : frameName(output, frame, frames);
-        if (const platform::Result written = output::writeBoard(state.Board, fileName, *format, options); !written.ok())
-            throw RenderError{platform::failureText(written, platform::Language::English)};
+        if (const platform::Result written = output::writeBoard(state.Board, fileName, *format, options);
+            !written.ok()) {
+            QString text = platform::failureText(written, platform::Language::English);
+            if (frames > 1)
+                text += QStringLiteral(" (%1 of %2 frames were written)").arg(frame - 1).arg(frames);
+            throw RenderError{text};
+        }
     }
     return 0;
 }
@@ -144,6 +150,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen"); // no window: fonts and images need no display
     QGuiApplication application(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("lumidot-render"));
+    platform::removeTemporaryFilesOnSignals(); // an interrupted run leaves no half-written file behind
     board::registerJapaneseFaceSubstitutions();
 
     QCommandLineParser parser;

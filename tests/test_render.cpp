@@ -91,6 +91,15 @@ private slots:
         QCOMPARE(readAll(path("render-" + name)), readAll(fromWindow));
     }
 
+    void aFailedFrameSaysWhichFileAndHowManyWereWritten() {
+        QVERIFY(QDir(m_folder.path()).mkdir("stuck-2.png")); // a folder where the second frame would go
+        const Outcome outcome = render({"--frames", "3", "Hi", path("stuck.png")});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.errors.contains("stuck-2.png") && outcome.errors.contains("1 of 3 frames"),
+                 qPrintable(outcome.errors));
+        QVERIFY(QFile::exists(path("stuck-1.png")));
+    }
+
     void framesAreOneRotationApart() {
         QCOMPARE(render({"--frames", "3", "--direction", "up", "Hi", path("frame.png")}).exitCode, 0);
         const QImage first(path("frame-1.png")), third(path("frame-3.png"));
