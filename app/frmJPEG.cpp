@@ -21,7 +21,7 @@ using namespace ui;
 
 frmJPEG::frmJPEG(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("保存オプション"));
-    setWindowIcon(windowIcon());
+    setWindowIcon(ui::windowIcon()); // the built-in icon, not the widget's own (empty) one
     setFixedSize(OptionsWindowClientWidth, OptionsWindowClientHeight);
     createControls();
     for (int16_t i = 0; i < int16_t(ASCR.size()); ++i)
@@ -65,6 +65,7 @@ void frmJPEG::createControls() {
             scale->setValue(1);
             scale->setTracking(false); // a dragged thumb changes the value when it is let go
             scale->setFocusPolicy(Qt::StrongFocus);
+            scale->setInvertedControls(false); // Right and Up raise the value, as on every other slider
             control = scale;
             break;
         }

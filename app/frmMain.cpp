@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 #include <vector>
@@ -60,7 +61,7 @@ board::BoardState laidOutBoard() {
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent), m_state(laidOutBoard()) {
     setWindowTitle(QStringLiteral("Lumidot"));
-    setWindowIcon(windowIcon());
+    setWindowIcon(ui::windowIcon()); // the built-in icon, not the widget's own (empty) one
     setGeometry(MainWindowLeft, MainWindowTop, MainWindowClientWidth, MainWindowClientHeight);
     setFixedSize(MainWindowClientWidth, MainWindowClientHeight);
     createControls();
@@ -127,6 +128,13 @@ void frmMain::createControls() {
         placer.place(control, place);
     }
     placer.finish();
+    // What a screen reader says of the controls without a caption: the arrows by their direction, the
+    // dot boxes by their labels.
+    const char* const arrowNames[] = {"上", "右", "下", "左"};
+    for (size_t i = 0; i < SBTN.size(); ++i)
+        SBTN[i]->setAccessibleName(QString::fromUtf8(arrowNames[i]));
+    Dot[0]->setAccessibleName(LBL[1]->text());
+    Dot[1]->setAccessibleName(LBL[2]->text());
     // The dot boxes start at the size of their pictures.
     for (PictureBox* dot : Dot)
         dot->fitToSurface();
@@ -142,6 +150,13 @@ void frmMain::connectHandlers() {
     for (int16_t i = 0; i < int16_t(SBTN.size()); ++i)
         connect(SBTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { SBTN_Click(i); }); });
     connect(Board, &PictureBox::clicked, this, [this] { runTrapped([&] { Board_Click(); }); });
+    // Keys: Enter in the message renders; Ctrl+C copies the board unless the message box takes it for its
+    // own selection; Ctrl+S saves.
+    connect(FLD[0], &QLineEdit::returnPressed, this, [this] { runTrapped([&] { BTN_Click(0); }); });
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            [this] { runTrapped([&] { Board_Click(); }); });
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            [this] { runTrapped([&] { BTN_Click(1); }); });
     for (int16_t i = 0; i < int16_t(DBTN.size()); ++i) {
         connect(DBTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { DBTN_Click(i); }); });
         connect(Area[i], &PictureBox::filesDropped, this,

@@ -5,6 +5,8 @@
 #include "ui/filedialogs.h"
 #include "app/frmMain.h"
 #include "ui/messageboxes.h"
+#include "ui/pictures.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 
@@ -37,6 +39,9 @@ int Main(QApplication& application) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumidot"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.lumidot.Lumidot"));
+    QApplication::setWindowIcon(ui::windowIcon());
+    ui::installJapaneseTranslations(application);
     if (ui::displayAvailable()) { // headless, questions are answered No and dialogs count as cancelled
         ui::installMessageBoxes();
         ui::installFileDialogs();
