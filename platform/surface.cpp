@@ -27,10 +27,7 @@ QImage newImage96(int width, int height) {
 }
 
 Surface::Surface(int width, int height, QRgb backColor)
-    : m_image(newImage96(width, height)), m_width(std::max(width, 0)), m_height(std::max(height, 0)),
-      m_backColor(backColor) {
-    m_image.fill(m_backColor);
-}
+    : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_backColor(backColor) {}
 
 void Surface::resize(int width, int height) {
     width = std::max(width, 0);
@@ -39,20 +36,39 @@ void Surface::resize(int width, int height) {
         return;
     if (!surfaceSizeAllowed(width, height))
         raiseError(ErrOutOfMemory);
-    QImage resized = newImage96(width, height);
-    resized.fill(m_backColor);
-    // A null image (one side 0) has no rows: memcpy must not be handed its null scan lines.
-    const int rows = std::min(resized.height(), m_image.height());
-    const size_t rowBytes = size_t(std::min(resized.width(), m_image.width())) * sizeof(QRgb);
-    for (int row = 0; row < rows; ++row)
-        std::memcpy(resized.scanLine(row), m_image.constScanLine(row), rowBytes);
-    m_image = std::move(resized);
+    // What fits stays; a larger surface gets its new pixels, all background, only when they are drawn.
+    if (m_image.width() > width || m_image.height() > height)
+        m_image = m_image.copy(0, 0, std::min(m_image.width(), width), std::min(m_image.height(), height));
     m_width = width;
     m_height = height;
 }
 
+void Surface::coverAtLeast(int width, int height) const {
+    width = std::min(width, m_width);
+    height = std::min(height, m_height);
+    if (m_image.width() >= width && m_image.height() >= height)
+        return;
+    QImage grown = newImage96(std::max(width, m_image.width()), std::max(height, m_image.height()));
+    grown.fill(m_backColor);
+    // A null image (one side 0) has no rows: memcpy must not be handed its null scan lines.
+    const size_t rowBytes = size_t(m_image.width()) * sizeof(QRgb);
+    for (int row = 0; row < m_image.height(); ++row)
+        std::memcpy(grown.scanLine(row), m_image.constScanLine(row), rowBytes);
+    m_image = std::move(grown);
+}
+
+const QImage& Surface::image() const {
+    coverAtLeast(m_width, m_height);
+    return m_image;
+}
+
+QImage& Surface::image() {
+    coverAtLeast(m_width, m_height);
+    return m_image;
+}
+
 void Surface::Cls() {
-    m_image.fill(m_backColor);
+    m_image = QImage();
     m_textY = 0;
 }
 
@@ -70,7 +86,11 @@ QFont unsmoothedFont(const QFont& font) {
 
 void Surface::Print(const QString& text) {
     const QFont font = unsmoothedFont(m_font);
-    const QFontMetrics metrics(font, &m_image);
+    const QImage device = newImage96(1, 1); // measured at 96 dpi, like everything drawn here
+    const QFontMetrics metrics(font, &device);
+    // Only the part the text can touch is drawn on: its advance, or the glyphs' reach where that is wider.
+    const QRect reach = metrics.boundingRect(text);
+    coverAtLeast(std::max(metrics.horizontalAdvance(text), reach.right() + 1) + 1, m_textY + metrics.height());
     if (!m_image.isNull()) {
         QPainter painter(&m_image);
         painter.setFont(font);
@@ -83,7 +103,9 @@ void Surface::Print(const QString& text) {
 int32_t Surface::Point(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return -1;
-    const QRgb pixel = reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x];
+    const QRgb pixel = x < m_image.width() && y < m_image.height()
+                           ? reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x]
+                           : m_backColor;
     return int32_t(qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16));
 }
 

@@ -45,11 +45,17 @@ public:
     // Replaces the image by a picture (converted to 32-bit RGB); the size follows the picture.
     void setPicture(const QImage& picture);
 
-    const QImage& image() const { return m_image; }
-    QImage& image() { return m_image; }
+    // The whole picture, made whole first where only part of it was ever drawn.
+    const QImage& image() const;
+    QImage& image();
 
 private:
-    QImage m_image; // null when the surface has no pixels; its size is kept below even then
+    // Only the part at the top left that was drawn since the last Cls is kept: everything beyond it is the
+    // background colour. A mask the size of a whole board then costs what its text covers, not a second
+    // board. image() makes the picture whole when someone asks for all of it.
+    void coverAtLeast(int width, int height) const;
+
+    mutable QImage m_image; // null when nothing was drawn, or the surface has no pixels
     int m_width = 0;
     int m_height = 0;
     QRgb m_backColor;
