@@ -16,7 +16,8 @@ namespace {
 constexpr int MaxSide = 65535;
 
 int writeToOutput(GifFileType* gif, const GifByteType* data, int length) {
-    return static_cast<Output*>(gif->UserData)->write(data, length) ? length : 0;
+    return static_cast<Output*>(gif->UserData)->write(reinterpret_cast<const char*>(data), length) == length ? length
+                                                                                                             : 0;
 }
 
 // Whole bits per index: giflib takes colour tables of 2^n entries only.

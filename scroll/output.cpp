@@ -1,7 +1,6 @@
 #include "scroll/output.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace scroll {
 
@@ -19,27 +18,27 @@ void Output::failWithErrno() {
         m_failure = platform::Result::system(m_fileName, error != 0 ? error : EIO);
 }
 
-platform::Result Output::open() {
+platform::Result Output::openFile() {
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly))
         failWithErrno();
+    else
+        QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     m_buffer.reserve(BufferSize);
     return m_failure;
 }
 
-bool Output::write(const void* data, qsizetype size) {
-    if (failed())
-        return false;
-    if (m_buffer.size() + size > BufferSize && !flush())
-        return false;
+qint64 Output::writeData(const char* data, qint64 size) {
+    if (failed() || (m_buffer.size() + size > BufferSize && !flush()))
+        return -1;
     if (size >= BufferSize) {
         errno = 0;
-        if (m_file.write(static_cast<const char*>(data), size) != size)
+        if (m_file.write(data, size) != size)
             failWithErrno();
-        return !failed();
+    } else {
+        m_buffer.append(data, size);
     }
-    m_buffer.append(static_cast<const char*>(data), size);
-    return true;
+    return failed() ? -1 : size;
 }
 
 bool Output::flush() {
@@ -56,6 +55,7 @@ platform::Result Output::commit() {
     errno = 0;
     if (!m_file.commit())
         failWithErrno();
+    QIODevice::close();
     return m_failure;
 }
 

@@ -158,7 +158,7 @@ platform::Result WebpEncoder::finish() {
         WebPMuxSetCanvasSize(m_mux, m_size.width(), m_size.height()) != WEBP_MUX_OK ||
         WebPMuxAssemble(m_mux, &assembled) != WEBP_MUX_OK)
         return failed(QStringLiteral("the frames cannot be put together"));
-    m_output->write(assembled.bytes, qsizetype(assembled.size));
+    m_output->write(reinterpret_cast<const char*>(assembled.bytes), qint64(assembled.size));
     WebPDataClear(&assembled);
     return m_output->failure();
 }

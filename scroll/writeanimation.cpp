@@ -1,5 +1,6 @@
 #include "scroll/writeanimation.h"
 
+#include "scroll/apngencoder.h"
 #include "scroll/cheaderencoder.h"
 #include "scroll/framesequence.h"
 #include "scroll/gifencoder.h"
@@ -25,7 +26,7 @@ std::unique_ptr<Encoder> encoderFor(AnimationFormat format) {
     case AnimationFormat::WebP:
         return std::make_unique<WebpEncoder>();
     case AnimationFormat::Apng:
-        return nullptr;
+        return std::make_unique<ApngEncoder>();
     case AnimationFormat::Pbm:
         return std::make_unique<PbmEncoder>();
     case AnimationFormat::CHeader:
@@ -61,8 +62,6 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
     if (platform::Result checked = checkSettings(sign, settings); !checked.ok())
         return concerning(checked, fileName);
     const std::unique_ptr<Encoder> encoder = encoderFor(format);
-    if (!encoder)
-        return platform::Result::failed(platform::Failure::EncoderError, fileName, QStringLiteral("APNG"));
 
     // Palette formats get the cell pictures as indices, so every frame is drawn straight into them.
     AnimationHeader header;
@@ -91,7 +90,7 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
     header.loopCount = settings.loopCount;
 
     Output output(fileName);
-    if (platform::Result opened = output.open(); !opened.ok())
+    if (platform::Result opened = output.openFile(); !opened.ok())
         return opened;
     if (platform::Result begun = encoder->begin(output, header); !begun.ok())
         return concerning(begun, fileName);

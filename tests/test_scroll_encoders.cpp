@@ -111,12 +111,114 @@ Decoded decodeWebp(const QString& path) {
     return decoded;
 }
 
+uint32_t bigEndian(const char* bytes) {
+    const auto* b = reinterpret_cast<const uchar*>(bytes);
+    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+}
+
+QByteArray bigEndianBytes(uint32_t value) {
+    const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    return QByteArray(bytes, 4);
+}
+
+uint32_t crc32(const QByteArray& bytes) {
+    uint32_t crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= uchar(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xedb88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+QByteArray chunk(const QByteArray& type, const QByteArray& data) {
+    return bigEndianBytes(uint32_t(data.size())) + type + data + bigEndianBytes(crc32(type + data));
+}
+
+// Each APNG frame becomes a PNG of its own (the picture's IHDR with the frame's size, PLTE and tRNS,
+// its IDAT or its fdAT as IDAT) that QImage decodes; the frames are then drawn as a viewer draws them.
+Decoded decodeApng(const QString& path) {
+    Decoded decoded;
+    const QByteArray png = testfiles::readAll(path);
+    if (!png.startsWith("\x89PNG\r\n\x1a\n")) {
+        decoded.problem = QStringLiteral("no PNG signature");
+        return decoded;
+    }
+    QByteArray header;  // IHDR's data
+    QByteArray colours; // PLTE and tRNS chunks as they stand
+    struct Part {
+        QRect area;
+        int delayMs;
+        bool over;
+        QByteArray data;
+    };
+    QList<Part> parts;
+    int frameCount = -1;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const qsizetype length = bigEndian(png.constData() + at);
+        const QByteArray type = png.mid(at + 4, 4);
+        const QByteArray data = png.mid(at + 8, length);
+        at += 12 + length;
+        if (type == "IHDR") {
+            header = data;
+        } else if (type == "PLTE" || type == "tRNS") {
+            colours += chunk(type, data);
+        } else if (type == "acTL") {
+            frameCount = int(bigEndian(data.constData()));
+            decoded.plays = int(bigEndian(data.constData() + 4));
+        } else if (type == "fcTL") {
+            const auto field = [&](int offset) { return int(bigEndian(data.constData() + offset)); };
+            const int numerator = uchar(data[20]) << 8 | uchar(data[21]);
+            const int denominator = uchar(data[22]) << 8 | uchar(data[23]);
+            if (data[24] != 0) {
+                decoded.problem = QStringLiteral("a frame is disposed of");
+                return decoded;
+            }
+            parts.append(
+                {QRect(field(12), field(16), field(4), field(8)), numerator * 1000 / denominator, data[25] == 1, {}});
+        } else if ((type == "IDAT" || type == "fdAT") && !parts.isEmpty()) {
+            parts.last().data += type == "IDAT" ? data : data.mid(4);
+        }
+    }
+    if (frameCount != parts.size()) {
+        decoded.problem = QStringLiteral("acTL counts %1 frames, there are %2").arg(frameCount).arg(parts.size());
+        return decoded;
+    }
+    QImage canvas(int(bigEndian(header.constData())), int(bigEndian(header.constData() + 4)), QImage::Format_RGB32);
+    for (const Part& part : parts) {
+        QByteArray frameHeader = header;
+        frameHeader.replace(0, 8,
+                            bigEndianBytes(uint32_t(part.area.width())) + bigEndianBytes(uint32_t(part.area.height())));
+        const QByteArray single =
+            png.left(8) + chunk("IHDR", frameHeader) + colours + chunk("IDAT", part.data) + chunk("IEND", {});
+        const QImage image = QImage::fromData(single, "PNG").convertToFormat(QImage::Format_ARGB32);
+        if (image.size() != part.area.size()) {
+            decoded.problem = QStringLiteral("frame %1 cannot be decoded").arg(decoded.frames.size());
+            return decoded;
+        }
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (!part.over || qAlpha(pixel) == 255)
+                    canvas.setPixel(part.area.left() + x, part.area.top() + y, pixel);
+                else if (qAlpha(pixel) != 0)
+                    decoded.problem = QStringLiteral("a pixel is partly transparent");
+            }
+        }
+        decoded.frames.append(canvas.copy());
+        decoded.delaysMs.append(part.delayMs);
+    }
+    return decoded;
+}
+
 Decoded decode(AnimationFormat format, const QString& path) {
     switch (format) {
     case AnimationFormat::Gif:
         return decodeGif(path);
     case AnimationFormat::WebP:
         return decodeWebp(path);
+    case AnimationFormat::Apng:
+        return decodeApng(path);
     default:
         return {};
     }
@@ -125,6 +227,10 @@ Decoded decode(AnimationFormat format, const QString& path) {
 // What a delay becomes in the format: GIF counts hundredths of a second.
 int writtenDelay(AnimationFormat format, int delayMs) {
     return format == AnimationFormat::Gif ? int(std::lround(delayMs / 10.0)) * 10 : delayMs;
+}
+
+const char* extension(AnimationFormat format) {
+    return format == AnimationFormat::Gif ? "gif" : format == AnimationFormat::WebP ? "webp" : "png";
 }
 
 int squaredDistance(QRgb a, QRgb b) {
@@ -170,8 +276,12 @@ private slots:
         scroll::Sign full = scrollsigns::sign(5, 2);
         full.litCell = manyColours(16, 8, true);
         full.unlitCell = manyColours(16, 8, false);
-        for (AnimationFormat format : {AnimationFormat::Gif, AnimationFormat::WebP}) {
-            const char* name = format == AnimationFormat::Gif ? "gif" : "webp";
+        // 20 × 15 pixel cells of 300 colours each: true colour.
+        scroll::Sign many = scrollsigns::sign(6, 3);
+        many.litCell = manyColours(20, 15, true);
+        many.unlitCell = manyColours(20, 15, false);
+        for (AnimationFormat format : {AnimationFormat::Gif, AnimationFormat::WebP, AnimationFormat::Apng}) {
+            const char* name = extension(format);
             QTest::addRow("%s: wider than the panel, left, forever", name)
                 << format << wide << 5 << Direction::Left << 1 << 50 << 0;
             QTest::addRow("%s: narrower than the panel, right, 3 plays", name)
@@ -182,6 +292,8 @@ private slots:
                 << format << wide << 0 << Direction::Up << 1 << 5000 << 2;
             QTest::addRow("%s: nothing changes", name) << format << blank << 0 << Direction::Left << 1 << 50 << 0;
             QTest::addRow("%s: 256 colours", name) << format << full << 3 << Direction::Left << 1 << 50 << 0;
+            if (format != AnimationFormat::Gif)
+                QTest::addRow("%s: 600 colours", name) << format << many << 4 << Direction::Left << 1 << 50 << 0;
         }
     }
     void decodedFramesAreThePanels() {
@@ -193,7 +305,7 @@ private slots:
         QFETCH(int, delay);
         QFETCH(int, loop);
         AnimationSettings settings{panel, delay, direction, step, loop};
-        const QString file = path(format == AnimationFormat::Gif ? "sign.gif" : "sign.webp");
+        const QString file = path(QStringLiteral("sign.") + extension(format));
         const platform::Result result = scroll::writeAnimation(sign, settings, file, format);
         QVERIFY2(result.ok(), qPrintable(result.detail));
 
@@ -211,11 +323,12 @@ private slots:
     }
 
     void gifOfManyColoursShowsTheNearestOfItsPalette() {
-        // 20 × 15 pixel cells of 300 colours each.
-        scroll::Sign sign = scrollsigns::sign(6, 3);
+        // 20 × 15 pixel cells of 300 colours each, 600 in all.
+        scroll::Sign sign = scrollsigns::sign(30, 6);
         sign.litCell = manyColours(20, 15, true);
         sign.unlitCell = manyColours(20, 15, false);
-        const AnimationSettings settings{4, 50, Direction::Left, 1, 0};
+        // Frames of 600 × 90 pixels: enough to fill the compressor's table of 4096 codes.
+        const AnimationSettings settings{0, 50, Direction::Left, 10, 0};
         QVERIFY(scroll::writeAnimation(sign, settings, path("many.gif"), AnimationFormat::Gif).ok());
         const QByteArray bytes = testfiles::readAll(path("many.gif"));
         QVERIFY(scroll::writeAnimation(sign, settings, path("again.gif"), AnimationFormat::Gif).ok());
