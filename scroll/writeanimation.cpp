@@ -61,6 +61,8 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
                                 AnimationFormat format) {
     if (platform::Result checked = checkSettings(sign, settings); !checked.ok())
         return concerning(checked, fileName);
+    // The output outlives the encoder, which may still write to it when it is given up.
+    Output output(fileName);
     const std::unique_ptr<Encoder> encoder = encoderFor(format);
 
     // Palette formats get the cell pictures as indices, so every frame is drawn straight into them.
@@ -89,7 +91,6 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
     header.delayMs = settings.delayMs;
     header.loopCount = settings.loopCount;
 
-    Output output(fileName);
     if (platform::Result opened = output.openFile(); !opened.ok())
         return opened;
     if (platform::Result begun = encoder->begin(output, header); !begun.ok())

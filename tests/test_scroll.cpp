@@ -10,6 +10,9 @@
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using platform::Failure;
 using scroll::AnimationFormat;
@@ -245,6 +248,32 @@ private slots:
         QCOMPARE(result.systemError, ENOENT);
         QCOMPARE(result.file, target);
         QVERIFY(!QFile::exists(target));
+    }
+
+    void fullDeviceKeepsTheEarlierFile_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"full.gif", "full.webp", "full.png", "full.pbm", "full.h"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void fullDeviceKeepsTheEarlierFile() {
+        QFETCH(QString, name);
+        // A device that fills up: every file this process writes stops at 512 bytes.
+        const QString target = path(name);
+        QVERIFY(testfiles::writeAll(target, "earlier"));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit original{};
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit small = original;
+        small.rlim_cur = 512;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const platform::Result result =
+            scroll::writeAnimation(scrollsigns::sign(40, 8), {}, target, *scroll::animationFormatOf(name));
+        setrlimit(RLIMIT_FSIZE, &original);
+        QCOMPARE(result.failure, Failure::SystemError);
+        QCOMPARE(result.systemError, EFBIG);
+        QCOMPARE(result.file, target);
+        QCOMPARE(testfiles::readAll(target), QByteArray("earlier"));
+        QCOMPARE(QDir(m_folder.path()).entryList({name + "*"}, QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void refusedSettingsKeepTheEarlierFile() {
