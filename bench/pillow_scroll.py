@@ -2,7 +2,11 @@
 """The scroll job as a user would script it with Pillow, for side-by-side figures with bench_scroll.
 
 usage: pillow_scroll.py FOLDER   (FOLDER from lumidot_scrolljob: lit.png, unlit.png, frames.pbm)
-Builds every frame from the cells and the two dots, then times only Pillow's saving.
+Builds every frame from the cells and the two dots, then times only Pillow's saving, in wall-clock and
+CPU time. Run it beside the benchmark on the same quiet machine:
+    cmake --build build-bench --target lumidot_bench lumidot_scrolljob
+    build-bench/bench/lumidot_scrolljob /tmp/job && bench/pillow_scroll.py /tmp/job
+    build-bench/bench/lumidot_bench --benchmark_filter=writeScroll
 """
 import os
 import sys

@@ -11,9 +11,11 @@ struct GifFileType;
 
 namespace scroll {
 
-// Animated GIF through giflib: one global palette (the sign's colours, or a median cut of them), a
-// NETSCAPE2.0 loop block unless the cycle plays once, and per frame a graphic control block with the
-// delay in hundredths of a second.
+// Animated GIF through giflib: one global palette (the sign's colours, or a median cut of them when
+// there are more than 256), a NETSCAPE2.0 loop block unless the cycle plays once, and per frame a
+// graphic control block with the delay in hundredths of a second (never below 2). Frames after the
+// first hold only the changed rectangle, unchanged pixels in it transparent; giflib writes the file,
+// GifLzw compresses the pixels.
 class GifEncoder : public Encoder {
 public:
     ~GifEncoder() override;
