@@ -53,15 +53,18 @@ board::CellGrid FrameSequence::panelCells(int frame) const {
     return panel;
 }
 
-void FrameSequence::drawFrame(int frame, QImage& into) const {
-    drawCells(panelCells(frame), into);
+bool FrameSequence::drawFrame(int frame, QImage& into) const {
+    return drawCells(panelCells(frame), into);
 }
 
-void FrameSequence::drawCells(const board::CellGrid& cells, QImage& into) const {
+bool FrameSequence::drawCells(const board::CellGrid& cells, QImage& into) const {
     Q_ASSERT(cells.columns == m_panelColumns && cells.rows == m_cells.rows);
     const QImage::Format format = m_lit.format();
-    if (into.size() != frameSize() || into.format() != format)
+    if (into.size() != frameSize() || into.format() != format) {
         into = QImage(frameSize(), format);
+        if (into.isNull())
+            return false;
+    }
     if (format == QImage::Format_Indexed8 && into.colorTable() != m_lit.colorTable())
         into.setColorTable(m_lit.colorTable());
     // A frame row is the cell pictures' rows side by side, one block copy per cell.
@@ -77,6 +80,7 @@ void FrameSequence::drawCells(const board::CellGrid& cells, QImage& into) const 
                 std::memcpy(line + size_t(c) * cellBytes, lit[c] ? litLine : unlitLine, cellBytes);
         }
     }
+    return true;
 }
 
 } // namespace scroll

@@ -32,10 +32,10 @@ public:
     // What the panel shows in frame (0-based): panelColumns() × rows() cells.
     board::CellGrid panelCells(int frame) const;
     // Draws frame into `into`, which is made frameSize() large in the cell pictures' format (reused when
-    // it already is, so a caller drawing every frame allocates once).
-    void drawFrame(int frame, QImage& into) const;
+    // it already is, so a caller drawing every frame allocates once). False when there is no memory for it.
+    bool drawFrame(int frame, QImage& into) const;
     // Draws cells (panelColumns() × rows()) the same way.
-    void drawCells(const board::CellGrid& cells, QImage& into) const;
+    bool drawCells(const board::CellGrid& cells, QImage& into) const;
 
 private:
     board::CellGrid m_cells;

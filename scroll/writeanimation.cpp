@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
 #include <memory>
 
 namespace scroll {
@@ -98,8 +99,8 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
     QImage pixels;
     for (int k = 0; k < frames.frameCount(); ++k) {
         const board::CellGrid cells = frames.panelCells(k);
-        if (encoder->pixels() != FramePixels::None)
-            frames.drawCells(cells, pixels);
+        if (encoder->pixels() != FramePixels::None && !frames.drawCells(cells, pixels))
+            return platform::Result::system(fileName, ENOMEM);
         if (platform::Result added = encoder->addFrame({cells, pixels}); !added.ok())
             return concerning(added, fileName);
     }
