@@ -18,6 +18,9 @@ namespace {
 constexpr int Method = 0;
 constexpr float Quality = 50;
 
+constexpr int MaxParallel = 4;
+constexpr qint64 ParallelBytes = qint64(32) << 20;
+
 int writeToBuffer(const uint8_t* data, size_t size, const WebPPicture* picture) {
     static_cast<QByteArray*>(picture->custom_ptr)->append(reinterpret_cast<const char*>(data), qsizetype(size));
     return 1;
@@ -68,7 +71,11 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     m_delay = header.delayMs;
     m_loopCount = header.loopCount;
     m_first = true;
-    m_parallel = std::max(1u, std::thread::hardware_concurrency());
+    // One frame a core, but never more than MaxParallel, nor frames of more than ParallelBytes in all:
+    // each frame in flight holds libwebp's working memory, several times the frame.
+    const qint64 frameBytes = qint64(m_size.width()) * m_size.height() * 4;
+    m_parallel = size_t(std::clamp<qint64>(ParallelBytes / frameBytes, 1,
+                                           std::clamp(int(std::thread::hardware_concurrency()), 1, MaxParallel)));
     return platform::Result::success();
 }
 
