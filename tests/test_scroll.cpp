@@ -1,4 +1,3 @@
-#include "scroll/cellbits.h"
 #include "scroll/framesequence.h"
 #include "scroll/writeanimation.h"
 #include "tests/scrollsigns.h"
@@ -211,14 +210,16 @@ private slots:
         auto hex = QRegularExpression(QStringLiteral("0x([0-9a-f]{2})")).globalMatch(text.mid(arrayStart));
         while (hex.hasNext())
             bytes.append(char(hex.next().captured(1).toInt(nullptr, 16)));
+        // Each row in two bytes, the leftmost cell in the top bit.
         QByteArray expected;
         const scroll::FrameSequence sequence(sign, settings);
         for (int k = 0; k < sequence.frameCount(); ++k) {
             const board::CellGrid cells = sequence.panelCells(k);
             for (int r = 0; r < cells.rows; ++r) {
-                uint8_t row[2];
-                scroll::packRow(cells, r, row);
-                expected.append(reinterpret_cast<const char*>(row), 2);
+                uint16_t row = 0;
+                for (int c = 0; c < cells.columns; ++c)
+                    row |= uint16_t(cells.isLit(c, r) ? 0x8000u >> c : 0);
+                expected.append(char(row >> 8)).append(char(row & 0xff));
             }
         }
         QCOMPARE(bytes.toHex(), expected.toHex());
