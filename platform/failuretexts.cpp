@@ -86,6 +86,9 @@ QString failureText(const Result& result, Language language) {
     case Failure::CannotRead:
         return ja ? QStringLiteral("\"%1\" を読めません: %2").arg(file, result.detail)
                   : QStringLiteral("cannot read \"%1\": %2").arg(file, result.detail);
+    case Failure::BadAnimationSetting:
+        return ja ? QStringLiteral("アニメーションの設定が使えません: %1").arg(result.detail)
+                  : QStringLiteral("the animation settings cannot be used: %1").arg(result.detail);
     }
     return QString();
 }

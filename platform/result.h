@@ -16,6 +16,8 @@ enum class Failure {
     EncoderError,     // the encoder library failed; Result::detail says how
     OptionOutOfRange, // a save option that the format cannot take; Result::detail names it
     CannotRead,       // the file could not be read or decoded
+    // an animation setting the sign cannot take; Result::detail names it and the values it may take
+    BadAnimationSetting,
 };
 
 // The outcome of a core operation: success, or a failure with the file it concerns.

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QRgb>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+class QIODevice;
+struct libdeflate_compressor;
+
+namespace codec {
+
+// How hard the compressor works, from the program's PNG setting.
+enum class PngEffort { Default, Fastest, Smallest };
+
+// 1 is the fastest, 2 the smallest, anything else the default.
+PngEffort pngEffortOf(uint8_t pngSetting);
+
+// The pixel layout of every row handed to the stream: 8 bits a sample.
+enum class PngColor : uint8_t {
+    Palette = 3, // one palette index a pixel
+    Rgb = 2,     // R, G, B bytes
+    Rgba = 6,    // R, G, B, A bytes, not premultiplied
+};
+
+// Bytes a pixel takes in a row of that layout.
+int pngBytesPerPixel(PngColor color);
+
+// The picture as a whole: IHDR, PLTE and tRNS.
+struct PngHeader {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    PngColor color = PngColor::Rgb;
+    // Palette only: 1 to 256 colours, index order. An alpha below 255 anywhere adds a tRNS chunk.
+    std::span<const QRgb> palette;
+};
+
+// One frame of an animated PNG: fcTL. The rectangle must lie inside the picture; the first frame must
+// cover it whole (x = y = 0, the picture's size).
+struct PngFrame {
+    enum class Dispose : uint8_t { None = 0, Background = 1, Previous = 2 };
+    enum class Blend : uint8_t { Source = 0, Over = 1 };
+
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t x = 0;
+    uint32_t y = 0;
+    uint16_t delayNumerator = 0; // the frame shows for numerator / denominator seconds
+    uint16_t delayDenominator = 100;
+    Dispose dispose = Dispose::None;
+    Blend blend = Blend::Source;
+};
+
+// Fills row y (0 at the top) of the image being written: width × pngBytesPerPixel(color) bytes at row.
+// The stream owns the buffer; it is only valid during the call.
+using PngRows = std::function<void(uint32_t y, uint8_t* row)>;
+
+// A PNG or APNG written chunk by chunk to a device that is already open for writing.
+//
+// A still picture:   begin(header); writeImage(rows); finish();
+// An animation:      begin(header); beginAnimation(frames, loops);
+//                    then for each frame writeFrame(frame, rows); finish();
+// The first frame's pixels are the picture's IDAT (what a viewer without APNG support shows), later
+// frames are fdAT chunks; fcTL and fdAT share one sequence number from 0. Exactly `frames` frames must
+// be written: the count is in acTL, ahead of the pixels, so it has to be known at the start.
+//
+// Rows are always handed over at 8 bits a sample (one byte per palette index); the stream stores palette
+// pixels in 1, 2 or 4 bits when the palette has at most 2, 4 or 16 colours. Palette rows are written
+// unfiltered, true-colour rows with the Up filter. Each image is one zlib stream made by libdeflate from
+// the whole filtered image, which is kept in memory once: height × (1 + packed row bytes), at most a
+// quarter of a 32-bit surface of the same size for palette pixels and three quarters for RGB.
+// The physical size is 3780 pixels a metre (96 dpi), like every surface.
+class PngStream {
+public:
+    enum class Error {
+        None,
+        Device,      // the device refused a write: its errorString() says why
+        OutOfMemory, // the filtered image or its compressed form could not be allocated
+        Misuse,      // calls out of order, a wrong frame count, a frame outside the picture
+    };
+
+    PngStream(QIODevice& device, PngEffort effort);
+    ~PngStream();
+    PngStream(const PngStream&) = delete;
+    PngStream& operator=(const PngStream&) = delete;
+
+    // Signature, IHDR, PLTE and tRNS when the layout has a palette, and pHYs.
+    bool begin(const PngHeader& header);
+    // acTL: the number of frames (at least 1) and how many times to play them (0 for ever).
+    bool beginAnimation(uint32_t frames, uint32_t loops);
+    // The pixels of a still picture: IDAT.
+    bool writeImage(const PngRows& rows);
+    // One frame of an animation: fcTL, then IDAT for the first frame and fdAT after it.
+    bool writeFrame(const PngFrame& frame, const PngRows& rows);
+    // IEND. The device is left open: closing or committing it is the caller's.
+    bool finish();
+
+    // Why the first failing call failed; every call after a failure fails at once.
+    Error error() const { return m_error; }
+
+private:
+    bool fail(Error error);
+    bool writeChunk(const char type[4], std::span<const uint8_t> data);
+    bool writeChunk(const char type[4], std::span<const uint8_t> head, std::span<const uint8_t> data);
+    bool writePixels(uint32_t width, uint32_t height, const PngRows& rows, bool asFrameData);
+
+    enum class Stage { Start, Header, Animation, Pixels, Finished };
+
+    QIODevice& m_device;
+    PngEffort m_effort;
+    Error m_error = Error::None;
+    Stage m_stage = Stage::Start;
+    PngHeader m_header; // without the palette, which is only read by begin()
+    int m_bitDepth = 8;
+    uint32_t m_framesLeft = 0;
+    uint32_t m_framesWritten = 0;
+    uint32_t m_sequence = 0;
+    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> m_compressor;
+};
+
+} // namespace codec

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef> // before board/cellgrid.h, which uses size_t without it
+
+#include "board/cellgrid.h"
+#include "platform/result.h"
+
+#include <QImage>
+
+namespace scroll {
+
+// The way the message moves, one cell per step, exactly as the board's scroll arrows move it.
+enum class Direction { Up, Right, Down, Left };
+
+// How a sign becomes an animation.
+struct AnimationSettings {
+    int panelColumns = 0; // cells the panel shows, from the board's left edge; 0 = the whole board
+    int delayMs = 50;     // how long each frame is shown, MinDelayMs..MaxDelayMs
+    Direction direction = Direction::Left;
+    int step = 1;      // cells the message moves from one frame to the next; must divide the cycle
+    int loopCount = 0; // how many times the whole cycle plays, 0..MaxLoopCount; 0 = forever
+};
+
+inline constexpr int MinDelayMs = 20;
+inline constexpr int MaxDelayMs = 5000;
+inline constexpr int MaxLoopCount = 65535; // what GIF's and WebP's 16-bit loop fields can say
+// A frame never grows beyond this many pixels (512 MiB of true colour), as no board does.
+inline constexpr qint64 MaxFramePixels = qint64(1) << 27;
+
+// The sign as it stands: which cells are lit, and the two pictures the cells are drawn with. Both
+// pictures are exactly one cell large and in QImage::Format_RGB32.
+struct Sign {
+    board::CellGrid cells;
+    QImage litCell;
+    QImage unlitCell;
+};
+
+// The panel's width in cells: the whole board for 0, otherwise settings.panelColumns.
+int panelColumnsOf(const board::CellGrid& cells, const AnimationSettings& settings);
+
+// The number of one-cell steps until the board is back where it started: for left and right the width
+// of the board widened to the panel, for up and down its height.
+int cycleOf(const board::CellGrid& cells, const AnimationSettings& settings);
+
+// Whether settings can animate sign. Failures, each with a detail that reads the same in every language:
+// NothingToWrite ("0 × 17": a board without cells, cell pictures missing or of different sizes),
+// BadAnimationSetting ("Step=4 ∉ {1, 5, 7, 11, 35, 55, 77, 385}", "Delay=10 ∉ [20, 5000]") and
+// TooLarge ("70000 × 2000": the frame's size in pixels).
+platform::Result checkSettings(const Sign& sign, const AnimationSettings& settings);
+
+} // namespace scroll

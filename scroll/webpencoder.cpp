@@ -1,0 +1,164 @@
+#include "scroll/webpencoder.h"
+
+#include "scroll/changedarea.h"
+#include "scroll/output.h"
+
+#include <webp/mux.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace scroll {
+
+namespace {
+
+// Chosen by measurement on the 385-frame scroll of bench_scroll. Method 0 is the fastest by far. Quality
+// (for lossless: how hard it looks for repeats) 50 writes the file 15 % smaller than 0 in a fifth more
+// time, a little smaller than Pillow's default animation; 100 saves another 4 % in 40 % more time.
+constexpr int Method = 0;
+constexpr float Quality = 50;
+
+constexpr int MaxParallel = 4;
+constexpr qint64 ParallelBytes = qint64(32) << 20;
+
+int writeToBuffer(const uint8_t* data, size_t size, const WebPPicture* picture) {
+    static_cast<QByteArray*>(picture->custom_ptr)->append(reinterpret_cast<const char*>(data), qsizetype(size));
+    return 1;
+}
+
+const char* encodingError(WebPEncodingError error) {
+    switch (error) {
+    case VP8_ENC_ERROR_OUT_OF_MEMORY:
+    case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
+        return "out of memory";
+    case VP8_ENC_ERROR_BAD_DIMENSION:
+        return "bad dimension";
+    default:
+        return "the encoder failed";
+    }
+}
+
+} // namespace
+
+WebpEncoder::~WebpEncoder() {
+    // Frames still compressing finish before their results go.
+    for (auto& pending : m_compressing)
+        pending.wait();
+    WebPMuxDelete(m_mux);
+}
+
+platform::Result WebpEncoder::failed(const QString& what) const {
+    return platform::Result::failed(platform::Failure::EncoderError, m_output->fileName(), what);
+}
+
+platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& header) {
+    m_output = &output;
+    m_size = header.frameSize;
+    if (m_size.width() > WEBP_MAX_DIMENSION || m_size.height() > WEBP_MAX_DIMENSION) {
+        return platform::Result::failed(
+            platform::Failure::TooLarge, output.fileName(),
+            QStringLiteral("%1 × %2 > %3 × %3").arg(m_size.width()).arg(m_size.height()).arg(WEBP_MAX_DIMENSION));
+    }
+    if (!WebPConfigInit(&m_config))
+        return failed(QStringLiteral("libwebp version mismatch"));
+    m_config.lossless = 1;
+    m_config.exact = 1;
+    m_config.method = Method;
+    m_config.quality = Quality;
+    m_mux = WebPMuxNew();
+    if (!m_mux)
+        return failed(QStringLiteral("out of memory"));
+    m_delay = header.delayMs;
+    m_loopCount = header.loopCount;
+    m_first = true;
+    // One frame a core, but never more than MaxParallel, nor frames of more than ParallelBytes in all:
+    // each frame in flight holds libwebp's working memory, several times the frame.
+    const qint64 frameBytes = qint64(m_size.width()) * m_size.height() * 4;
+    m_parallel = size_t(std::clamp<qint64>(ParallelBytes / frameBytes, 1,
+                                           std::clamp(int(std::thread::hardware_concurrency()), 1, MaxParallel)));
+    return platform::Result::success();
+}
+
+WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area) {
+    Compressed compressed{{}, {}, area};
+    WebPPicture picture;
+    WebPPictureInit(&picture);
+    picture.use_argb = 1;
+    picture.width = area.width();
+    picture.height = area.height();
+    picture.argb = pixels.data();
+    picture.argb_stride = area.width();
+    picture.writer = writeToBuffer;
+    picture.custom_ptr = &compressed.webp;
+    if (!WebPEncode(&config, &picture)) {
+        compressed.webp.clear();
+        compressed.error = QString::fromLatin1(encodingError(picture.error_code));
+    }
+    return compressed;
+}
+
+platform::Result WebpEncoder::addOldest() {
+    const Compressed compressed = m_compressing.front().get();
+    m_compressing.pop_front();
+    if (compressed.webp.isEmpty())
+        return failed(compressed.error);
+    WebPMuxFrameInfo info{};
+    info.bitstream = {reinterpret_cast<const uint8_t*>(compressed.webp.constData()), size_t(compressed.webp.size())};
+    info.x_offset = compressed.area.left();
+    info.y_offset = compressed.area.top();
+    info.duration = m_delay;
+    info.id = WEBP_CHUNK_ANMF;
+    info.dispose_method = WEBP_MUX_DISPOSE_NONE;
+    info.blend_method = WEBP_MUX_NO_BLEND;
+    if (WebPMuxPushFrame(m_mux, &info, 1) != WEBP_MUX_OK)
+        return failed(QStringLiteral("out of memory"));
+    return platform::Result::success();
+}
+
+platform::Result WebpEncoder::addFrame(const Frame& frame) {
+    const QImage& pixels = frame.pixels;
+    QRect area = pixels.rect();
+    if (!m_first) {
+        area = changedArea(pixels, m_previous);
+        if (area.isEmpty())
+            area = QRect(0, 0, 1, 1); // one unchanged pixel keeps the frame and its time
+        // Frames sit at even offsets.
+        area.setLeft(area.left() & ~1);
+        area.setTop(area.top() & ~1);
+    }
+    std::vector<uint32_t> part(size_t(area.width()) * size_t(area.height()));
+    for (int y = 0; y < area.height(); ++y) {
+        const uint32_t* now = reinterpret_cast<const uint32_t*>(pixels.constScanLine(area.top() + y)) + area.left();
+        std::copy_n(now, area.width(), part.data() + size_t(y) * size_t(area.width()));
+    }
+    keepFrame(pixels, m_previous);
+    m_first = false;
+
+    if (m_compressing.size() >= m_parallel) {
+        if (platform::Result added = addOldest(); !added.ok())
+            return added;
+    }
+    m_compressing.push_back(std::async(std::launch::async, compress, std::cref(m_config), std::move(part), area));
+    return platform::Result::success();
+}
+
+platform::Result WebpEncoder::finish() {
+    while (!m_compressing.empty()) {
+        if (platform::Result added = addOldest(); !added.ok())
+            return added;
+    }
+    WebPMuxAnimParams animation{};
+    animation.bgcolor = 0xff000000; // never seen: the first frame covers the canvas
+    animation.loop_count = m_loopCount;
+    WebPData assembled;
+    WebPDataInit(&assembled);
+    if (WebPMuxSetAnimationParams(m_mux, &animation) != WEBP_MUX_OK ||
+        WebPMuxSetCanvasSize(m_mux, m_size.width(), m_size.height()) != WEBP_MUX_OK ||
+        WebPMuxAssemble(m_mux, &assembled) != WEBP_MUX_OK)
+        return failed(QStringLiteral("the frames cannot be put together"));
+    m_output->write(reinterpret_cast<const char*>(assembled.bytes), qint64(assembled.size));
+    WebPDataClear(&assembled);
+    return m_output->failure();
+}
+
+} // namespace scroll

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "scroll/encoder.h"
+
+#include <QRect>
+
+#include <webp/encode.h>
+
+#include <deque>
+#include <future>
+#include <vector>
+
+struct WebPMux;
+
+namespace scroll {
+
+// Animated WebP, lossless with exact pixels. Every frame after the first is stored as the rectangle of
+// pixels that changed, drawn over the last frame; every frame is kept, even one that changes nothing.
+// The frames are compressed by libwebp (WebPEncode) on every core at once and put together by its
+// muxer; each frame shows for the delay in milliseconds, and the ANIM chunk holds the loop count.
+//
+// Not libwebp's WebPAnimEncoder: it merges a frame that changes nothing into the one before (a scroll
+// through a gap wider than the panel would lose frames), works one frame at a time, and copies whole
+// canvases several times a frame. Marking unchanged pixels transparent, as the GIF encoder does, made
+// the file 5 % larger at the same speed here.
+class WebpEncoder : public Encoder {
+public:
+    ~WebpEncoder() override;
+
+    FramePixels pixels() const override { return FramePixels::TrueColour; }
+    platform::Result begin(Output& output, const AnimationHeader& header) override;
+    platform::Result addFrame(const Frame& frame) override;
+    platform::Result finish() override;
+
+private:
+    struct Compressed {
+        QByteArray webp; // empty when libwebp failed
+        QString error;
+        QRect area;
+    };
+    static Compressed compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area);
+    platform::Result addOldest();
+    platform::Result failed(const QString& what) const;
+
+    Output* m_output = nullptr;
+    WebPMux* m_mux = nullptr;
+    WebPConfig m_config{};
+    int m_delay = 0;
+    int m_loopCount = 0;
+    QSize m_size;
+    std::vector<uint32_t> m_previous; // the last frame's pixels
+    bool m_first = true;
+    size_t m_parallel = 1;                             // frames compressed at once
+    std::deque<std::future<Compressed>> m_compressing; // in frame order
+};
+
+} // namespace scroll
