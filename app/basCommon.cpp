@@ -23,7 +23,8 @@ const QString settingsFileName = QStringLiteral("Lumidot.Ini");
 
 QString chosenProgramFolder;
 
-using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*>;
+using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
+                                   scroll::Direction SettingsRecord::*>;
 
 // Every key of the settings file, in the order it is read and written.
 struct SettingsKey {
@@ -31,7 +32,9 @@ struct SettingsKey {
     const char* key;
     const char* defaultValue; // UTF-8
     SettingsField field;
-    bool written; // false: edited by hand only
+    bool written;                 // false: edited by hand only
+    int16_t lowest = INT16_MIN;   // the range of a number; beyond it the value cannot be read
+    int16_t highest = INT16_MAX;
 };
 
 const SettingsKey SettingsKeys[] = {
@@ -44,6 +47,10 @@ const SettingsKey SettingsKeys[] = {
     {"JPEG", "Prgrs", "0", &SettingsRecord::JpegPrgrs, true},
     {"PNG", "Rate", "1", &SettingsRecord::PngRate, true},
     {"Options", "GIF", "1", &SettingsRecord::Gif, false},
+    {"Animation", "Panel", "0", &SettingsRecord::AnimPanel, true, 0},
+    {"Animation", "Delay", "50", &SettingsRecord::AnimDelay, true, scroll::MinDelayMs, scroll::MaxDelayMs},
+    {"Animation", "Direction", "Left", &SettingsRecord::AnimDirection, true},
+    {"Animation", "Step", "1", &SettingsRecord::AnimStep, true, 1},
 };
 
 // Reads one key into the record; a failed conversion is raised again with where the bad text was.
@@ -56,12 +63,20 @@ void readKey(SettingsRecord& record, const SettingsKey& entry) {
             [&](auto member) {
                 auto& value = record.*member;
                 using Value = std::decay_t<decltype(value)>;
-                if constexpr (std::is_same_v<Value, QString>)
+                if constexpr (std::is_same_v<Value, QString>) {
                     value = text;
-                else if constexpr (std::is_same_v<Value, float>)
+                } else if constexpr (std::is_same_v<Value, float>) {
                     value = platform::parseSingle(text);
-                else
+                } else if constexpr (std::is_same_v<Value, scroll::Direction>) {
+                    const auto direction = scroll::directionNamed(text.trimmed());
+                    if (!direction)
+                        platform::raiseError(platform::ErrTypeMismatch);
+                    value = *direction;
+                } else {
                     value = platform::parseInt16(text);
+                    if (value < entry.lowest || value > entry.highest)
+                        platform::raiseError(platform::ErrOverflow);
+                }
             },
             entry.field);
     } catch (const platform::RuntimeError& error) {
@@ -82,6 +97,8 @@ QString storedText(const SettingsRecord& record, const SettingsField& field) {
                 return QString(value).remove(u'\r').remove(u'\n'); // as the board shows them: not at all
             else if constexpr (std::is_same_v<Value, float>)
                 return platform::formatSingle(value);
+            else if constexpr (std::is_same_v<Value, scroll::Direction>)
+                return scroll::directionName(value);
             else
                 return platform::formatInt(value);
         },
@@ -111,6 +128,15 @@ SettingsRecord readSettings(const QString& iniPath) {
 
 output::SaveOptions saveOptionsOf(const SettingsRecord& record) {
     return {record.JpegRate, record.JpegPrgrs != 0, record.PngRate};
+}
+
+scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record) {
+    scroll::AnimationSettings settings;
+    settings.panelColumns = record.AnimPanel;
+    settings.delayMs = record.AnimDelay;
+    settings.direction = record.AnimDirection;
+    settings.step = record.AnimStep;
+    return settings;
 }
 
 void LoadSettings() {

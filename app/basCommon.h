@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output/writeboard.h"
+#include "scroll/animationsettings.h"
 
 #include <QString>
 
@@ -21,6 +22,11 @@ struct SettingsRecord {
     int16_t JpegRate = 0;  // the JPEG quality
     int16_t Gif = 0;       // edited by hand only: read, never written
     int16_t PngRate = 0;   // the PNG setting: 1 fastest, 0 default, 2 smallest
+    // The scrolling sign: panel width in cells (0 = the whole board), frame delay in ms, direction, cells a step.
+    int16_t AnimPanel = 0;
+    int16_t AnimDelay = 0;
+    scroll::Direction AnimDirection = scroll::Direction::Left;
+    int16_t AnimStep = 0;
 };
 
 // The process-wide record of the running program. Only start-up and the windows' handlers use it; they
@@ -33,6 +39,8 @@ SettingsRecord readSettings(const QString& iniPath);
 
 // The save options a record holds, as the writers take them.
 output::SaveOptions saveOptionsOf(const SettingsRecord& record);
+// The animation a record holds (it plays forever).
+scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record);
 
 // Fills Settings from the program's settings file (see settingsPathFor); on an error Settings is unchanged.
 void LoadSettings();

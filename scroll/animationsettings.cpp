@@ -37,7 +37,28 @@ QString divisors(int cycle) {
     return QStringLiteral("{%1}").arg(values.join(QStringLiteral(", ")));
 }
 
+struct NamedDirection {
+    Direction direction;
+    const char* name;
+};
+constexpr NamedDirection DirectionNames[] = {
+    {Direction::Up, "Up"}, {Direction::Right, "Right"}, {Direction::Down, "Down"}, {Direction::Left, "Left"}};
+
 } // namespace
+
+QString directionName(Direction direction) {
+    for (const NamedDirection& named : DirectionNames)
+        if (named.direction == direction)
+            return QLatin1String(named.name);
+    return QString();
+}
+
+std::optional<Direction> directionNamed(const QString& name) {
+    for (const NamedDirection& named : DirectionNames)
+        if (name.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
+            return named.direction;
+    return std::nullopt;
+}
 
 int panelColumnsOf(const board::CellGrid& cells, const AnimationSettings& settings) {
     return settings.panelColumns == 0 ? cells.columns : settings.panelColumns;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <cstddef> // before board/cellgrid.h, which uses size_t without it
-
 #include "board/cellgrid.h"
 #include "platform/result.h"
 
 #include <QImage>
+
+#include <optional>
 
 namespace scroll {
 
@@ -20,6 +20,10 @@ struct AnimationSettings {
     int step = 1;      // cells the message moves from one frame to the next; must divide the cycle
     int loopCount = 0; // how many times the whole cycle plays, 0..MaxLoopCount; 0 = forever
 };
+
+// The directions by name: as the settings file stores them ("Left"), and as a user may type them, in any case.
+QString directionName(Direction direction);
+std::optional<Direction> directionNamed(const QString& name);
 
 inline constexpr int MinDelayMs = 20;
 inline constexpr int MaxDelayMs = 5000;

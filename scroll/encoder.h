@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef> // before board/cellgrid.h, which uses size_t without it
-
 #include "board/cellgrid.h"
 #include "platform/result.h"
 

@@ -22,7 +22,9 @@ namespace {
 const QStringList savedKeys = {"Data/Mongon=Sample", "Font/Name=ＭＳ Ｐゴシック",
                                "Font/Size=10",       "Font/Italic=0",
                                "Font/Tick=0",        "JPEG/Rate=50",
-                               "JPEG/Prgrs=0",       "PNG/Rate=1"};
+                               "JPEG/Prgrs=0",       "PNG/Rate=1",
+                               "Animation/Panel=0",  "Animation/Delay=50",
+                               "Animation/Direction=Left", "Animation/Step=1"};
 
 // A settings file holding every saved key, with the values in changes ("section/key" -> text) instead of defaults.
 QByteArray settingsFile(const QHash<QString, QString>& changes = {}) {
@@ -126,7 +128,12 @@ void TestSettings::firstRunUsesAndSavesDefaults() {
                                              "Rate=50\n"
                                              "Prgrs=0\n"
                                              "[PNG]\n"
-                                             "Rate=1\n"));
+                                             "Rate=1\n"
+                                             "[Animation]\n"
+                                             "Panel=0\n"
+                                             "Delay=50\n"
+                                             "Direction=Left\n"
+                                             "Step=1\n"));
 }
 
 void TestSettings::integerFields_data() {
@@ -189,6 +196,11 @@ void TestSettings::badNumberRaises_data() {
     QTest::newRow("rate overflow") << settingsFile({{"JPEG/Rate", "40000"}}) << "[JPEG] Rate" << "40000" << 6;
     QTest::newRow("word italic") << settingsFile({{"Font/Italic", "yes"}}) << "[Font] Italic" << "yes" << 13;
     QTest::newRow("word gif") << settingsFile() + "[Options]\nGIF=no\n" << "[Options] GIF" << "no" << 13;
+    QTest::newRow("delay too short") << settingsFile({{"Animation/Delay", "19"}}) << "[Animation] Delay" << "19" << 6;
+    QTest::newRow("step 0") << settingsFile({{"Animation/Step", "0"}}) << "[Animation] Step" << "0" << 6;
+    QTest::newRow("negative panel") << settingsFile({{"Animation/Panel", "-1"}}) << "[Animation] Panel" << "-1" << 6;
+    QTest::newRow("unknown direction") << settingsFile({{"Animation/Direction", "Sideways"}})
+                                       << "[Animation] Direction" << "Sideways" << 13;
     // clang-format on
 }
 
