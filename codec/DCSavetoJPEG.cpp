@@ -1,5 +1,5 @@
-#include "codec/codecstate.h"
 #include "codec/TransG32.h"
+#include "codec/outputfile.h"
 
 #include "platform/atomicfile.h"
 
@@ -62,35 +62,28 @@ bool encode(const QImage& image, int32_t width, int32_t height, int quality, boo
 
 } // namespace
 
-int DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName, uint8_t quality,
-                 int32_t progressive) {
-    detail::succeedSoFar();
-    if (!detail::checkArea(dc, width, height))
-        return CodecBadSize;
+platform::Result DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
+                              uint8_t quality, int32_t progressive) {
+    if (const platform::Result area = detail::checkArea(dc, width, height, fileName); !area.ok())
+        return area;
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
-        return detail::fail(CodecTooLarge,
-                            QStringLiteral("JPEG の画像は縦横 %1 ピクセルまでです (この画像は %2 × %3)。")
-                                .arg(JPEG_MAX_DIMENSION)
-                                .arg(width)
-                                .arg(height));
+        return platform::Result::failed(
+            platform::Failure::TooLarge, fileName,
+            QStringLiteral("JPEG %1 × %2 > %3 × %3").arg(width).arg(height).arg(JPEG_MAX_DIMENSION));
+    const QImage image = detail::pixelsOf(dc);
     platform::AtomicFile file(fileName);
-    if (!detail::openOutput(file))
-        return CodecFileError;
+    if (const platform::Result opened = detail::openOutput(file); !opened.ok())
+        return opened;
     unsigned char* data = nullptr;
     unsigned long size = 0;
-    const bool encoded = encode(dc.image(), width, height, quality, progressive != 0, &data, &size);
-    const bool written = encoded && file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
+    if (!encode(image, width, height, quality, progressive != 0, &data, &size)) {
+        std::free(data);
+        return platform::Result::failed(platform::Failure::EncoderError, fileName, QStringLiteral("libjpeg"));
+    }
+    const bool written = file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
+    const platform::Result result = written ? platform::Result::success() : detail::writeFailure(file);
     std::free(data);
-    if (!encoded) {
-        file.close();
-        return detail::fail(CodecEncodeError, QStringLiteral("JPEG に変換できませんでした。"));
-    }
-    if (!written) {
-        file.close();
-        return detail::fail(CodecFileError,
-                            QStringLiteral("\"%1\" に書き込めません: %2").arg(fileName, file.errorString()));
-    }
-    return detail::commitOutput(file) ? CodecOk : CodecFileError;
+    return result.ok() ? detail::commitOutput(file) : result;
 }
 
 } // namespace codec

@@ -5,6 +5,7 @@
 #include "codec/TransG32.h"
 #include "dialogs/clsDialog.h"
 #include "platform/errors.h"
+#include "platform/failuretexts.h"
 #include "platform/messagebox.h"
 #include "platform/numbers.h"
 
@@ -65,27 +66,28 @@ ImageFormat formatOf(const QString& fileName) {
 QString writeBoard(const board::BoardState& state, const QString& fileName, ImageFormat format) {
     using app::Settings;
     const platform::Surface& board = state.Board;
-    int status = codec::CodecOk;
+    platform::Result result;
     try {
         const int32_t width = platform::toInt32(board.ScaleWidth());
         const int32_t height = platform::toInt32(board.ScaleHeight());
         switch (format) {
         case ImageFormat::Jpeg:
-            status = codec::DCSavetoJPEG(board, width, height, fileName, platform::toByte(Settings.JpegRate),
+            result = codec::DCSavetoJPEG(board, width, height, fileName, platform::toByte(Settings.JpegRate),
                                          Settings.JpegPrgrs != 0 ? -1 : 0);
             break;
         case ImageFormat::Png:
-            status = codec::DCSavetoPNG(board, width, height, fileName, platform::toByte(Settings.PngRate));
+            result = codec::DCSavetoPNG(board, width, height, fileName, platform::toByte(Settings.PngRate));
             break;
         case ImageFormat::Bmp:
-            status = codec::SavePicture(board, fileName);
+            result = codec::SavePicture(board, fileName);
             break;
         }
     } catch (const platform::RuntimeError& error) {
         // A hand-edited setting that does not fit the codec's byte.
-        return QStringLiteral("保存オプションの値が範囲外です (%1)。").arg(platform::errorReportText(error));
+        result =
+            platform::Result::failed(platform::Failure::OptionOutOfRange, fileName, platform::errorReportText(error));
     }
-    return status == codec::CodecOk ? QString() : codec::DCLastError();
+    return platform::failureText(result, platform::Language::Japanese);
 }
 
 void SaveBoard(const board::BoardState& state, QObject* owner, QString statusBefore,

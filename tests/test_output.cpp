@@ -6,6 +6,7 @@
 #include "output/SaveBoard.h"
 #include "platform/commondialogs.h"
 #include "platform/errors.h"
+#include "platform/failuretexts.h"
 #include "platform/messagebox.h"
 #include "tests/testfiles.h"
 
@@ -281,7 +282,9 @@ private slots:
         save();
         QVERIFY(QFileInfo(path("folder.png")).isDir());
         QCOMPARE(m_questions.size(), 1);
-        QVERIFY(m_questions[0].prompt.contains(QStringLiteral("フォルダ")));
+        QVERIFY(m_questions[0].prompt.endsWith(
+            platform::failureText(platform::Result::failed(platform::Failure::NotRegularFile, path("folder.png")),
+                                  platform::Language::Japanese)));
         QCOMPARE(m_status, QStringLiteral("Lumidot"));
     }
 
