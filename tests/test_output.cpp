@@ -193,9 +193,9 @@ private slots:
         QTest::addColumn<int>("setting");
         QTest::addColumn<int>("levelClass");
         QTest::newRow("1 fastest") << 1 << 0;
-        QTest::newRow("0 default") << 0 << 2;
-        QTest::newRow("2 smallest") << 2 << 3;
-        QTest::newRow("7 default") << 7 << 2;
+        QTest::newRow("0 default") << 0 << 1;
+        QTest::newRow("2 smallest") << 2 << 2;
+        QTest::newRow("7 default") << 7 << 1;
     }
     void pngSettingChoosesTheCompressionLevel() {
         QFETCH(int, setting);
