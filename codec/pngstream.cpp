@@ -84,10 +84,16 @@ void packIndices(const uint8_t* indices, uint32_t width, int depth, uint8_t* out
             *out++ = uint8_t(((bits >> 32) * 0x40100401u) >> 24);
             break;
         }
-        default:
-            for (int pair = 0; pair < 8; pair += 2)
-                *out++ = uint8_t((eight >> (8 * pair) & 0x0F) << 4 | (eight >> (8 * pair + 8) & 0x0F));
+        default: {
+            // Pairs side by side in the low byte of each 16-bit lane, then the four lanes' bytes together.
+            const uint64_t nibbles = eight & 0x0F0F0F0F0F0F0F0Fu;
+            uint64_t pairs = ((nibbles << 4) | (nibbles >> 8)) & 0x00FF00FF00FF00FFu;
+            pairs = (pairs | pairs >> 8) & 0x0000FFFF0000FFFFu;
+            const uint32_t four = qToLittleEndian(uint32_t(pairs | pairs >> 16));
+            std::memcpy(out, &four, sizeof four);
+            out += sizeof four;
             break;
+        }
         }
     }
     for (; x < width; x += perByte, indices += perByte) {
