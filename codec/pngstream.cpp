@@ -15,9 +15,10 @@ namespace codec {
 namespace {
 
 // libdeflate's levels by effort, measured on boards of 8 × 8 dots packed to 4 bits. On the 450-character
-// comparison board level 1 takes 4 ms for 0.78 of the size of Pillow's default PNG, 4 takes 6.5 ms for
-// 0.60 (5 is slower and no smaller), 7 takes 21 ms for 0.48; 6 is no smaller than 7 on some boards, and
-// 8 takes three times as long as 7 for 8% less.
+// comparison board level 1 takes 3 ms for 0.78 of the size of Pillow's default PNG, 4 takes 6 ms for
+// 0.60 (5 is slower and no smaller), 7 takes 19 ms for 0.48; 6 is no smaller than 7 on some boards, and
+// 8 takes nearly three times as long as 7 for 8% less. zlib is slower for the same size up to its
+// level 6, which matches level 7 here.
 int deflateLevel(PngEffort effort) {
     switch (effort) {
     case PngEffort::Fastest:
