@@ -3,6 +3,11 @@
 #include "board/fontface.h"
 #include "ui/pictures.h"
 
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
 namespace bench {
 
 QString messageOfWidth(board::BoardState& state, int columns) {
@@ -35,6 +40,25 @@ QImage squareDot(int size, QRgb color) {
     QImage dot(size, size, QImage::Format_RGB32);
     dot.fill(color);
     return dot;
+}
+
+platform::Surface jobBoard() {
+    const QString data = QStringLiteral(LUMIDOT_BENCH_DATA);
+    QFile message(data + QStringLiteral("/message.txt"));
+    QTemporaryDir folder;
+    const QString bmp = folder.filePath(QStringLiteral("job.bmp"));
+    platform::Surface board;
+    if (!message.open(QIODevice::ReadOnly))
+        return board;
+    QProcess render;
+    render.start(QStringLiteral(LUMIDOT_RENDER),
+                 {QStringLiteral("--font"), QStringLiteral("IPAPGothic"), QStringLiteral("--size"),
+                  QStringLiteral("12"), QStringLiteral("--lit"), data + QStringLiteral("/lit.png"),
+                  QStringLiteral("--unlit"), data + QStringLiteral("/unlit.png"), QString::fromUtf8(message.readAll()),
+                  bmp});
+    if (render.waitForFinished(60000) && render.exitCode() == 0)
+        board.setPicture(QImage(bmp));
+    return board;
 }
 
 std::unique_ptr<board::BoardState> widestBoard() {

@@ -22,6 +22,10 @@ std::unique_ptr<board::BoardState> benchState();
 // Dots of size × size pixels, so cells take that size.
 QImage squareDot(int size, QRgb color);
 
+// The comparison job's board (bench/data: the 450-character message at 12 pt in IPAPGothic with the
+// 8 × 8 dot pictures), rendered by lumidot-render; empty when that fails.
+platform::Surface jobBoard();
+
 // The widest board the 16-bit cell origins allow at 8 × 8 dots, rendered whole; null when no message
 // measures exactly that wide.
 std::unique_ptr<board::BoardState> widestBoard();

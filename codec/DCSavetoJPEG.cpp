@@ -1,13 +1,14 @@
-#include "codec/codecstate.h"
 #include "codec/TransG32.h"
+#include "codec/outputfile.h"
 
 #include "platform/atomicfile.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace codec {
 
@@ -22,10 +23,55 @@ void jumpBack(j_common_ptr info) {
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-// Encodes into memory; kept free of C++ objects with destructors, since libjpeg reports errors by
-// jumping back to setjmp. On success *data (allocated by libjpeg, freed with free) holds the file.
-bool encode(const QImage& image, int32_t width, int32_t height, int quality, bool progressive, unsigned char** data,
-            unsigned long* size) {
+// Compressed bytes go to the file 1 MiB at a time, so memory stays flat whatever the picture's size. A
+// refused write stops the encoder through its error exit; failed and error tell the caller why.
+struct FileDestination {
+    jpeg_destination_mgr base;
+    platform::AtomicFile* file;
+    JOCTET* buffer;
+    bool failed;
+    int error; // errno of the refused write
+};
+
+constexpr size_t DestinationBytes = size_t(1) << 20;
+
+FileDestination* destinationOf(j_compress_ptr info) {
+    return reinterpret_cast<FileDestination*>(info->dest);
+}
+
+void startDestination(j_compress_ptr info) {
+    FileDestination* destination = destinationOf(info);
+    // From the encoder's pool: freed with it, also when an error jumps out.
+    destination->buffer = static_cast<JOCTET*>(
+        (*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, DestinationBytes));
+    destination->base.next_output_byte = destination->buffer;
+    destination->base.free_in_buffer = DestinationBytes;
+}
+
+void putBytes(j_compress_ptr info, size_t bytes) {
+    FileDestination* destination = destinationOf(info);
+    errno = 0;
+    if (destination->file->write(reinterpret_cast<const char*>(destination->buffer), qint64(bytes)) != qint64(bytes)) {
+        destination->failed = true;
+        destination->error = errno != 0 ? errno : ENOSPC;
+        ERREXIT(info, JERR_FILE_WRITE);
+    }
+    destination->base.next_output_byte = destination->buffer;
+    destination->base.free_in_buffer = DestinationBytes;
+}
+
+boolean emptyDestination(j_compress_ptr info) {
+    putBytes(info, DestinationBytes);
+    return TRUE;
+}
+
+void finishDestination(j_compress_ptr info) {
+    putBytes(info, DestinationBytes - destinationOf(info)->base.free_in_buffer);
+}
+
+// Kept free of C++ objects with destructors, since libjpeg reports errors by jumping back to setjmp.
+bool encode(const QImage& image, int32_t width, int32_t height, int quality, bool progressive,
+            FileDestination* destination) {
     jpeg_compress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -35,7 +81,10 @@ bool encode(const QImage& image, int32_t width, int32_t height, int quality, boo
         return false;
     }
     jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, data, size);
+    destination->base.init_destination = startDestination;
+    destination->base.empty_output_buffer = emptyDestination;
+    destination->base.term_destination = finishDestination;
+    info.dest = &destination->base;
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
     info.input_components = 4;
@@ -62,35 +111,25 @@ bool encode(const QImage& image, int32_t width, int32_t height, int quality, boo
 
 } // namespace
 
-int DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName, uint8_t quality,
-                 int32_t progressive) {
-    detail::succeedSoFar();
-    if (!detail::checkArea(dc, width, height))
-        return CodecBadSize;
+platform::Result DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
+                              uint8_t quality, int32_t progressive) {
+    if (const platform::Result area = detail::checkArea(dc, width, height, fileName); !area.ok())
+        return area;
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
-        return detail::fail(CodecTooLarge,
-                            QStringLiteral("JPEG の画像は縦横 %1 ピクセルまでです (この画像は %2 × %3)。")
-                                .arg(JPEG_MAX_DIMENSION)
-                                .arg(width)
-                                .arg(height));
+        return platform::Result::failed(
+            platform::Failure::TooLarge, fileName,
+            QStringLiteral("JPEG %1 × %2 > %3 × %3").arg(width).arg(height).arg(JPEG_MAX_DIMENSION));
+    const QImage image = detail::pixelsOf(dc);
     platform::AtomicFile file(fileName);
-    if (!detail::openOutput(file))
-        return CodecFileError;
-    unsigned char* data = nullptr;
-    unsigned long size = 0;
-    const bool encoded = encode(dc.image(), width, height, quality, progressive != 0, &data, &size);
-    const bool written = encoded && file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
-    std::free(data);
-    if (!encoded) {
-        file.close();
-        return detail::fail(CodecEncodeError, QStringLiteral("JPEG に変換できませんでした。"));
+    if (const platform::Result opened = detail::openOutput(file); !opened.ok())
+        return opened;
+    FileDestination destination{{}, &file, nullptr, false, 0};
+    if (!encode(image, width, height, quality, progressive != 0, &destination)) {
+        if (destination.failed)
+            return platform::Result::system(fileName, destination.error);
+        return platform::Result::failed(platform::Failure::EncoderError, fileName, QStringLiteral("libjpeg"));
     }
-    if (!written) {
-        file.close();
-        return detail::fail(CodecFileError,
-                            QStringLiteral("\"%1\" に書き込めません: %2").arg(fileName, file.errorString()));
-    }
-    return detail::commitOutput(file) ? CodecOk : CodecFileError;
+    return detail::commitOutput(file);
 }
 
 } // namespace codec

@@ -53,8 +53,9 @@ struct PngFrame {
     Blend blend = Blend::Source;
 };
 
-// Fills row y (0 at the top) of the image being written: width × pngBytesPerPixel(color) bytes at row.
-// The stream owns the buffer; it is only valid during the call.
+// Fills row y (0 at the top) of the image being written: width × pngBytesPerPixel(color) bytes at row,
+// palette indices below the palette's size. Rows are asked for once each, top to bottom. The stream
+// owns the buffer; it is only valid during the call.
 using PngRows = std::function<void(uint32_t y, uint8_t* row)>;
 
 // A PNG or APNG written chunk by chunk to a device that is already open for writing.

@@ -169,10 +169,11 @@ private slots:
         const int palette = int(PngColor::Palette);
         const int fastest = int(PngEffort::Fastest), normal = int(PngEffort::Default);
         const int smallest = int(PngEffort::Smallest);
-        // Widths that leave a part-filled last byte at every packed depth.
+        // Widths with whole blocks of eight pixels and a part-filled last byte at every packed depth.
         QTest::newRow("2 colours, 1 bit") << palette << 2 << false << 13 << 1 << fastest;
-        QTest::newRow("3 colours, 2 bits") << palette << 3 << false << 7 << 2 << normal;
-        QTest::newRow("16 colours, 4 bits") << palette << 16 << false << 5 << 4 << smallest;
+        QTest::newRow("3 colours, 2 bits") << palette << 3 << false << 11 << 2 << normal;
+        QTest::newRow("16 colours, 4 bits") << palette << 16 << false << 13 << 4 << smallest;
+        QTest::newRow("4 colours, whole bytes") << palette << 4 << false << 16 << 2 << fastest;
         QTest::newRow("17 colours, 8 bits") << palette << 17 << false << 3 << 8 << normal;
         QTest::newRow("256 colours, translucent") << palette << 256 << true << 31 << 8 << fastest;
         QTest::newRow("one colour, translucent") << palette << 1 << true << 9 << 1 << normal;

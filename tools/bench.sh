@@ -1,13 +1,31 @@
 #!/bin/sh
-# Sets everything up, builds the benchmark suite and runs it (medians of 5 repetitions).
+# Sets everything up, builds and runs the benchmarks.
+#   tools/bench.sh [OPTIONS...]      the Google Benchmark suite, medians of 5 (Google Benchmark options apply)
+#   tools/bench.sh compare [ROUNDS]  lumidot-render side by side with a Pillow script and an ImageMagick
+#                                    pipeline doing the same job, whole processes, medians of ROUNDS (7)
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q "install ok installed" || {
+
+# Packages only the benchmarks need; the tests never do.
+need() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
     as_root=""
     [ "$(id -u)" -eq 0 ] || as_root="sudo"
-    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends libbenchmark-dev
+    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing
 }
+
+need libbenchmark-dev
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDOT_BUILD_TESTS=OFF -DLUMIDOT_BUILD_BENCH=ON
+if [ "${1:-}" = compare ]; then
+    need python3-pil imagemagick
+    cmake --build build-bench --target lumidot-render
+    # Debian's own Python, which has python3-pil, whatever else is first on the PATH.
+    exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render --runs "${2:-7}"
+fi
 cmake --build build-bench --target lumidot_bench
 build-bench/bench/lumidot_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
