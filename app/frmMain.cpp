@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/basCommon.h"
+#include "app/frmAnimation.h"
 #include "app/frmJPEG.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
@@ -11,6 +12,7 @@
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
 #include "platform/numbers.h"
+#include "output/SaveAnimation.h"
 #include "output/SaveBoard.h"
 #include "platform/filetypes.h"
 #include "ui/layout.h"
@@ -20,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
@@ -65,6 +68,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), m_state(laidOutBoard()) {
     setGeometry(MainWindowLeft, MainWindowTop, MainWindowClientWidth, MainWindowClientHeight);
     setFixedSize(MainWindowClientWidth, MainWindowClientHeight);
     createControls();
+    createBoardMenu();
     connectHandlers();
 }
 
@@ -205,10 +209,8 @@ void frmMain::BTN_Click(int16_t Index) {
         app::SaveSettings();
         break;
     case 1:
-        output::SaveBoard(m_state.Board, saveOptionsOf(Settings), this, MSG->text(), [this](const QString& status) {
-            MSG->setText(status);
-            MSG->repaint(); // shows while the file is written
-        });
+        output::SaveBoard(m_state.Board, saveOptionsOf(Settings), this, MSG->text(),
+                          [this](const QString& status) { showStatus(status); });
         break;
     case 2: {
         frmJPEG options(this);
@@ -236,6 +238,39 @@ void frmMain::CHK_Click(int16_t Index) {
 
 void frmMain::SBTN_Click(int16_t Index) {
     board::rotateBoard(m_state, Index, [this] { Board->Refresh(); });
+}
+
+void frmMain::showStatus(const QString& status) {
+    MSG->setText(status);
+    MSG->repaint(); // shows while the file is written
+}
+
+// The board's own right-button menu; the left click still copies at once.
+void frmMain::createBoardMenu() {
+    BoardMenu = new QMenu(this);
+    const auto add = [this](const char* caption, void (frmMain::*handler)()) {
+        connect(BoardMenu->addAction(QString::fromUtf8(caption)), &QAction::triggered, this,
+                [this, handler] { runTrapped([&] { (this->*handler)(); }); });
+    };
+    add("クリップボードへコピー", &frmMain::Board_Click);
+    add("アニメーションを保存...", &frmMain::saveAnimation);
+    add("アニメーションの設定...", &frmMain::editAnimationSettings);
+    Board->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Board, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { BoardMenu->popup(Board->mapToGlobal(at)); });
+}
+
+// The sign as the board shows it now, after the rotations made since the render.
+void frmMain::saveAnimation() {
+    const scroll::Sign sign{m_state.Cells, m_state.CellPictures[0], m_state.CellPictures[1]};
+    output::SaveAnimation(sign, animationSettingsOf(Settings), this, MSG->text(),
+                          [this](const QString& status) { showStatus(status); });
+}
+
+void frmMain::editAnimationSettings() {
+    frmAnimation settings(this);
+    settings.Form_Load();
+    settings.exec();
 }
 
 void frmMain::Board_Click() {

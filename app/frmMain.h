@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMimeData;
+class QMenu;
 class QPushButton;
 
 namespace app {
@@ -30,6 +31,9 @@ public:
     void CHK_Click(int16_t Index);
     void SBTN_Click(int16_t Index);
     void Board_Click();
+    // The board's context menu: copy, save the animation, the animation settings.
+    void saveAnimation();
+    void editAnimationSettings();
     void DBTN_Click(int16_t Index);
     void Area_OLEDragDrop(int16_t Index, const QMimeData* Data);
     void Dot_OLEDragDrop(int16_t Index, const QMimeData* Data);
@@ -49,6 +53,7 @@ public:
     QLabel* MSG = nullptr;
     ui::PictureBox* Board = nullptr;
     ui::PictureBox* TempPic = nullptr;
+    QMenu* BoardMenu = nullptr; // the board's right-button menu
 
 private:
     void createControls();
@@ -57,6 +62,8 @@ private:
     void ApplyFont();
     void DrawBoard();
     void showDot(int16_t Index);
+    void showStatus(const QString& status);
+    void createBoardMenu();
 
     board::BoardState m_state;
 };

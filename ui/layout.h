@@ -22,7 +22,9 @@ enum class ControlKind {
     CheckBox,
     PictureBox,
     Frame,
-    Scale
+    Scale,
+    Number, // a whole number typed or stepped within a range
+    Choice  // one of a few named values
 };
 
 // How captions stand in their place: vertically centred, on the left or on the right.
@@ -54,6 +56,11 @@ inline constexpr int OptionsWindowClientWidth = 312;
 inline constexpr int OptionsWindowClientHeight = 175;
 
 extern const std::array<ControlPlacement, 12> OptionsWindowLayout;
+
+inline constexpr int AnimationWindowClientWidth = 312;
+inline constexpr int AnimationWindowClientHeight = 161;
+
+extern const std::array<ControlPlacement, 10> AnimationWindowLayout;
 
 // A control's object name, as tests and accessibility tools find it: "BTN(0)", "Board(0)".
 QString controlName(const ControlPlacement& placement);

@@ -1,0 +1,105 @@
+#include "app/frmAnimation.h"
+
+#include "app/basCommon.h"
+#include "platform/eventboundary.h"
+#include "scroll/animationsettings.h"
+#include "ui/layout.h"
+#include "ui/pictures.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace app {
+
+using platform::runTrapped;
+using namespace ui;
+
+namespace {
+
+// The choices of the direction box, in the order it lists them.
+struct DirectionChoice {
+    scroll::Direction direction;
+    const char* caption; // UTF-8
+};
+constexpr DirectionChoice DirectionChoices[] = {{scroll::Direction::Left, "左へ"},
+                                                {scroll::Direction::Right, "右へ"},
+                                                {scroll::Direction::Up, "上へ"},
+                                                {scroll::Direction::Down, "下へ"}};
+
+// What each number box takes: the panel width (0 is the whole board), the delay, the step. A board has at
+// most 32767 pixels a side, so no more cells than that.
+struct NumberRange {
+    int lowest;
+    int highest;
+};
+constexpr NumberRange NumberRanges[] = {{0, 32767}, {scroll::MinDelayMs, scroll::MaxDelayMs}, {1, 32767}};
+
+} // namespace
+
+frmAnimation::frmAnimation(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("アニメーションの設定"));
+    setWindowIcon(ui::windowIcon());
+    setFixedSize(AnimationWindowClientWidth, AnimationWindowClientHeight);
+    createControls();
+    for (int16_t i = 0; i < int16_t(BTN.size()); ++i)
+        connect(BTN[i], &QPushButton::clicked, this, [this, i] { runTrapped([&] { BTN_Click(i); }); });
+}
+
+void frmAnimation::createControls() {
+    ControlPlacer placer;
+    for (const ControlPlacement& place : AnimationWindowLayout) {
+        const QString caption = QString::fromUtf8(place.caption);
+        const int i = place.index;
+        QWidget* control = nullptr;
+        switch (place.kind) {
+        case ControlKind::Label:
+            control = LBL[i] = new QLabel(caption, this);
+            LBL[i]->setAlignment(place.alignment);
+            break;
+        case ControlKind::Number:
+            control = NUM[i] = new QSpinBox(this);
+            NUM[i]->setRange(NumberRanges[i].lowest, NumberRanges[i].highest);
+            break;
+        case ControlKind::Choice:
+            control = DIR = new QComboBox(this);
+            for (const DirectionChoice& choice : DirectionChoices)
+                DIR->addItem(QString::fromUtf8(choice.caption), int(choice.direction));
+            break;
+        case ControlKind::Button:
+            control = BTN[i] = new QPushButton(caption, this);
+            BTN[i]->setAutoDefault(false);
+            break;
+        default: // no other kinds in this window
+            continue;
+        }
+        placer.place(control, place);
+    }
+    placer.finish();
+    LBL[0]->setBuddy(NUM[0]);
+    LBL[1]->setBuddy(NUM[1]);
+    LBL[2]->setBuddy(DIR);
+    LBL[3]->setBuddy(NUM[2]);
+}
+
+void frmAnimation::Form_Load() {
+    NUM[0]->setValue(Settings.AnimPanel);
+    NUM[1]->setValue(Settings.AnimDelay);
+    NUM[2]->setValue(Settings.AnimStep);
+    DIR->setCurrentIndex(DIR->findData(int(Settings.AnimDirection)));
+    BTN[0]->setFocus();
+}
+
+void frmAnimation::BTN_Click(int16_t Index) {
+    if (Index == 0) {
+        Settings.AnimPanel = int16_t(NUM[0]->value());
+        Settings.AnimDelay = int16_t(NUM[1]->value());
+        Settings.AnimStep = int16_t(NUM[2]->value());
+        Settings.AnimDirection = scroll::Direction(DIR->currentData().toInt());
+        SaveSettings();
+    }
+    close();
+}
+
+} // namespace app
