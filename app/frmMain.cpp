@@ -14,6 +14,7 @@
 #include "platform/numbers.h"
 #include "output/SaveAnimation.h"
 #include "output/SaveBoard.h"
+#include "preview/scrollpreview.h"
 #include "platform/filetypes.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
@@ -237,7 +238,10 @@ void frmMain::CHK_Click(int16_t Index) {
 }
 
 void frmMain::SBTN_Click(int16_t Index) {
-    board::rotateBoard(m_state, Index, [this] { Board->Refresh(); });
+    board::rotateBoard(m_state, Index, [this] {
+        Board->Refresh();
+        followBoard();
+    });
 }
 
 void frmMain::showStatus(const QString& status) {
@@ -255,15 +259,19 @@ void frmMain::createBoardMenu() {
     add("クリップボードへコピー", &frmMain::Board_Click);
     add("アニメーションを保存...", &frmMain::saveAnimation);
     add("アニメーションの設定...", &frmMain::editAnimationSettings);
+    add("スクロール表示", &frmMain::showPreview);
     Board->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Board, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { BoardMenu->popup(Board->mapToGlobal(at)); });
 }
 
 // The sign as the board shows it now, after the rotations made since the render.
+scroll::Sign frmMain::sign() const {
+    return {m_state.Cells, m_state.CellPictures[0], m_state.CellPictures[1]};
+}
+
 void frmMain::saveAnimation() {
-    const scroll::Sign sign{m_state.Cells, m_state.CellPictures[0], m_state.CellPictures[1]};
-    output::SaveAnimation(sign, animationSettingsOf(Settings), this, MSG->text(),
+    output::SaveAnimation(sign(), animationSettingsOf(Settings), this, MSG->text(),
                           [this](const QString& status) { showStatus(status); });
 }
 
@@ -271,6 +279,27 @@ void frmMain::editAnimationSettings() {
     frmAnimation settings(this);
     settings.Form_Load();
     settings.exec();
+    followBoard();
+}
+
+void frmMain::showPreview() {
+    if (!m_preview)
+        m_preview = new preview::ScrollPreview(this);
+    m_preview->play(sign(), animationSettingsOf(Settings));
+    m_preview->show();
+    m_preview->raise();
+    m_preview->activateWindow();
+}
+
+void frmMain::followBoard() {
+    if (m_preview)
+        m_preview->play(sign(), animationSettingsOf(Settings));
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (m_preview)
+        m_preview->close();
+    QWidget::closeEvent(event);
 }
 
 void frmMain::Board_Click() {
@@ -311,6 +340,7 @@ void frmMain::Dot_OLEDragDrop(int16_t Index, const QMimeData* Data) {
 void frmMain::showDot(int16_t Index) {
     Dot[Index]->fitToSurface();
     Dot[Index]->Refresh();
+    followBoard();
 }
 
 void frmMain::ApplyFont() {
@@ -319,7 +349,10 @@ void frmMain::ApplyFont() {
 
 void frmMain::DrawBoard() {
     const FitBoxesOnExit fit{Board, TempPic};
-    board::DrawBoard(m_state, FLD[0]->text(), [this] { Board->Refresh(); });
+    board::DrawBoard(m_state, FLD[0]->text(), [this] {
+        Board->Refresh();
+        followBoard();
+    });
 }
 
 } // namespace app

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "board/DrawBoard.h"
+#include "scroll/animationsettings.h"
 #include "ui/picturebox.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -15,6 +17,10 @@ class QListWidget;
 class QMimeData;
 class QMenu;
 class QPushButton;
+
+namespace preview {
+class ScrollPreview;
+}
 
 namespace app {
 
@@ -34,6 +40,7 @@ public:
     // The board's context menu: copy, save the animation, the animation settings.
     void saveAnimation();
     void editAnimationSettings();
+    void showPreview();
     void DBTN_Click(int16_t Index);
     void Area_OLEDragDrop(int16_t Index, const QMimeData* Data);
     void Dot_OLEDragDrop(int16_t Index, const QMimeData* Data);
@@ -55,6 +62,9 @@ public:
     ui::PictureBox* TempPic = nullptr;
     QMenu* BoardMenu = nullptr; // the board's right-button menu
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createControls();
     void connectHandlers();
@@ -64,8 +74,11 @@ private:
     void showDot(int16_t Index);
     void showStatus(const QString& status);
     void createBoardMenu();
+    scroll::Sign sign() const;
+    void followBoard(); // an open preview starts again from the board as it now stands
 
     board::BoardState m_state;
+    QPointer<preview::ScrollPreview> m_preview; // at most one; it deletes itself when closed
 };
 
 } // namespace app

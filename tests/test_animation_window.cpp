@@ -6,6 +6,8 @@
 #include "app/frmMain.h"
 #include "board/fontface.h"
 #include "output/SaveAnimation.h"
+#include "preview/scrollpreview.h"
+#include "scroll/framesequence.h"
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
 #include "scroll/writeanimation.h"
@@ -96,6 +98,36 @@ private slots:
         trigger(*window, "アニメーションを保存...");
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages.first().startsWith(QStringLiteral("上書きしますか？")));
+    }
+
+    // One preview, raised again when asked for; it follows the board and closes with the main window.
+    void thePreviewFollowsTheBoard() {
+        auto window = testwindow::startMainWindow();
+        window->show();
+        window->BTN_Click(0);
+        trigger(*window, "スクロール表示");
+        trigger(*window, "スクロール表示");
+        const QList<preview::ScrollPreview*> previews = window->findChildren<preview::ScrollPreview*>();
+        QCOMPARE(previews.size(), 1);
+        preview::ScrollPreview* shown = previews.first();
+        QVERIFY(shown->isVisible() && shown->isPlaying());
+        QCOMPARE(shown->windowTitle(), QStringLiteral("スクロール表示"));
+
+        shown->togglePause();
+        shown->stepForward();
+        QCOMPARE(shown->frameIndex(), 1);
+        window->SBTN_Click(3); // an arrow: the preview starts again from the board as it now stands
+        QCOMPARE(shown->frameIndex(), 0);
+        const board::BoardState& state = window->boardState();
+        QImage expected;
+        QVERIFY(scroll::FrameSequence({state.Cells, state.CellPictures[0], state.CellPictures[1]},
+                                      app::animationSettingsOf(Settings))
+                    .drawFrame(0, expected));
+        QCOMPARE(shown->currentFrame(), expected);
+
+        const QPointer<preview::ScrollPreview> watched = shown;
+        window->close();
+        QTRY_VERIFY(watched.isNull());
     }
 
     void theExtensionFollowsTheFilterInLowerCase_data() {

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Sets everything up, builds and runs the benchmarks.
+# Sets everything up, builds and runs the benchmarks (the live preview's on a virtual display, Xvfb).
 #   tools/bench.sh [OPTIONS...]      the Google Benchmark suite, medians of 5 (Google Benchmark options apply)
 #   tools/bench.sh compare [ROUNDS]  lumidot-render side by side with a Pillow script and an ImageMagick
 #                                    pipeline doing the same job, whole processes, medians of ROUNDS (7)
@@ -19,7 +19,7 @@ need() {
     DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing
 }
 
-need libbenchmark-dev
+need libbenchmark-dev xvfb xauth
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDOT_BUILD_TESTS=OFF -DLUMIDOT_BUILD_BENCH=ON
 if [ "${1:-}" = compare ]; then
     need python3-pil imagemagick
@@ -27,5 +27,6 @@ if [ "${1:-}" = compare ]; then
     # Debian's own Python, which has python3-pil, whatever else is first on the PATH.
     exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render --runs "${2:-7}"
 fi
-cmake --build build-bench --target lumidot_bench
+cmake --build build-bench --target lumidot_bench lumidot_previewbench
 build-bench/bench/lumidot_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+xvfb-run -a -s "-screen 0 1920x1080x24" build-bench/bench/lumidot_previewbench
