@@ -73,6 +73,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--render", required=True, help="the lumidot-render to measure")
     parser.add_argument("--runs", type=int, default=7, help="rounds; medians are printed")
+    parser.add_argument("--phases", help="lumidot_renderphases, for the breakdown of lumidot-render's time")
     args = parser.parse_args()
 
     font_file = subprocess.run(["fc-match", "-f", "%{file}", "IPAPGothic"], capture_output=True, text=True,
@@ -101,11 +102,17 @@ def main():
             return os.path.join(work, "%s-%d.%s" % (tool, number, CASES[number][1]))
 
         start_up = []
+        phases = []  # font and mask, board, encode and write: ms, in one process
         times = {(number, tool): [] for number in range(len(CASES)) for tool in TOOLS}
         peaks = {}
         load_before = os.getloadavg()[0]
         for _ in range(args.runs):
             start_up.append(run([args.render, "x", os.path.join(work, "x.bmp")])[0])
+            if args.phases:
+                measured = subprocess.run([args.phases, os.path.join(DATA, "message.txt"), lit, unlit,
+                                           os.path.join(work, "phases.png"), "0"],
+                                          capture_output=True, text=True, check=True).stdout
+                phases.append([float(value) for value in measured.split()])
             for number, case in enumerate(CASES):
                 for tool in TOOLS:
                     command, env = commands(case, tool, output_of(number, tool))
@@ -144,6 +151,14 @@ def main():
                 size = os.path.getsize(output_of(number, "lumidot"))
                 print("  %s: %.1f KiB, %.2f x Pillow's" % (case[0], size / 1024, size / yardstick))
         print("lumidot's PNGs decode to exactly its BMP's pixels: %s" % ("yes" if exact else "NO"))
+        if phases:
+            font, board_ms, write = (statistics.median(column) for column in zip(*phases))
+            whole = 1000 * statistics.median(times[(1, "lumidot")])
+            print()
+            print("lumidot-render's %.0f ms for PNG setting 0, phase by phase (medians):" % whole)
+            print("| Start-up (process, Qt, fonts) | Font and mask | Board | Encode and write |")
+            print("|---|---|---|---|")
+            print("| %.0f ms | %.1f ms | %.1f ms | %.1f ms |" % (whole - font - board_ms - write, font, board_ms, write))
         return 0 if exact else 1
 
 

@@ -23,9 +23,10 @@ need libbenchmark-dev xvfb xauth
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDOT_BUILD_TESTS=OFF -DLUMIDOT_BUILD_BENCH=ON
 if [ "${1:-}" = compare ]; then
     need python3-pil imagemagick
-    cmake --build build-bench --target lumidot-render
+    cmake --build build-bench --target lumidot-render lumidot_renderphases
     # Debian's own Python, which has python3-pil, whatever else is first on the PATH.
-    exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render --runs "${2:-7}"
+    exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render \
+        --phases build-bench/bench/lumidot_renderphases --runs "${2:-7}"
 fi
 cmake --build build-bench --target lumidot_bench lumidot_previewbench
 build-bench/bench/lumidot_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"

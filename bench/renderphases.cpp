@@ -1,0 +1,54 @@
+// Where lumidot-render's time goes, phase by phase, for the comparison job: the same steps as the batch
+// tool in one process, timed apart. bench/compare.py subtracts their sum from the whole process's time
+// to get the start-up. Usage: lumidot_renderphases MESSAGE_FILE LIT UNLIT OUTPUT PNG_SETTING
+
+#include "board/DrawBoard.h"
+#include "board/fontface.h"
+#include "dots/LoadDotImage.h"
+#include "output/writeboard.h"
+#include "ui/pictures.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const QStringList arguments = QGuiApplication::arguments();
+    if (arguments.size() != 6) {
+        std::fprintf(stderr, "usage: lumidot_renderphases MESSAGE_FILE LIT UNLIT OUTPUT PNG_SETTING\n");
+        return 2;
+    }
+    QFile messageFile(arguments[1]);
+    if (!messageFile.open(QIODevice::ReadOnly))
+        return 1;
+    const QString message = QString::fromUtf8(messageFile.readAll());
+    QElapsedTimer clock;
+    clock.start();
+
+    board::registerJapaneseFaceSubstitutions();
+    board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    dots::LoadDotImage(state, arguments[2], 0);
+    dots::LoadDotImage(state, arguments[3], 1);
+    board::applyFont(state, QStringLiteral("IPAPGothic"), QStringLiteral("12"), false, false);
+    state.SizeMongon.setCaption(message);
+    state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
+    state.TempPic.Cls();
+    state.TempPic.Print(message);
+    const qint64 fontAndMask = clock.nsecsElapsed();
+
+    board::DrawBoard(state, message); // prints the mask again: a small part of its time
+    const qint64 board = clock.nsecsElapsed();
+
+    const output::SaveOptions options{50, false, int16_t(arguments[5].toInt())};
+    const platform::Result written =
+        output::writeBoard(state.Board, arguments[4], platform::saveFormatOf(arguments[4]), options);
+    const qint64 encodeAndWrite = clock.nsecsElapsed();
+    if (!written.ok())
+        return 1;
+    std::printf("%.3f %.3f %.3f\n", fontAndMask / 1e6, (board - fontAndMask) / 1e6, (encodeAndWrite - board) / 1e6);
+    return 0;
+}
