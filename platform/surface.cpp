@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace platform {
 
@@ -137,15 +138,18 @@ bool BitBlt(Surface& destination, int x, int y, int width, int height, const Sur
     QImage& to = destination.image();
     const size_t rowBytes = size_t(right - left) * sizeof(QRgb);
     // Copy through a temporary when a surface is copied onto itself with overlapping rows.
-    const bool sameImage = &from == &to;
-    const QImage fromCopy = sameImage ? from.copy() : QImage();
-    const QImage& reading = sameImage ? fromCopy : from;
-    for (qint64 row = top; row < bottom; ++row) {
-        const auto* sourceRow =
-            reinterpret_cast<const QRgb*>(reading.constScanLine(int(sourceY + row))) + sourceX + left;
-        auto* destinationRow = reinterpret_cast<QRgb*>(to.scanLine(int(y + row))) + x + left;
-        std::memcpy(destinationRow, sourceRow, rowBytes);
-    }
+    std::optional<QImage> fromCopy;
+    if (&from == &to)
+        fromCopy = from.copy();
+    const QImage& reading = fromCopy ? *fromCopy : from;
+    // Row addresses from the first row and the stride: one detach for the whole copy, not one per row.
+    const qsizetype fromStride = reading.bytesPerLine();
+    const qsizetype toStride = to.bytesPerLine();
+    const uchar* fromRow =
+        reading.constBits() + (sourceY + top) * fromStride + (sourceX + left) * qsizetype(sizeof(QRgb));
+    uchar* toRow = to.bits() + (y + top) * toStride + (x + left) * qsizetype(sizeof(QRgb));
+    for (qint64 row = top; row < bottom; ++row, fromRow += fromStride, toRow += toStride)
+        std::memcpy(toRow, fromRow, rowBytes);
     return true;
 }
 
