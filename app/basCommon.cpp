@@ -32,8 +32,8 @@ struct SettingsKey {
     const char* key;
     const char* defaultValue; // UTF-8
     SettingsField field;
-    bool written;                 // false: edited by hand only
-    int16_t lowest = INT16_MIN;   // the range of a number; beyond it the value cannot be read
+    bool written;               // false: edited by hand only
+    int16_t lowest = INT16_MIN; // the range of a number; beyond it the value cannot be read
     int16_t highest = INT16_MAX;
 };
 
@@ -80,10 +80,7 @@ void readKey(SettingsRecord& record, const SettingsKey& entry) {
             },
             entry.field);
     } catch (const platform::RuntimeError& error) {
-        // One multi-argument arg() call, so a "%1" inside the path or the value is not substituted again.
-        throw platform::RuntimeError(
-            error.number(), QStringLiteral("設定ファイル \"%1\" の [%2] %3 の値 \"%4\" を読めません: %5")
-                                .arg(record.IniPath, section, key, text, platform::errorDescription(error.number())));
+        throw SettingsError(error.number(), record.IniPath, section, key, text);
     }
 }
 
@@ -117,6 +114,13 @@ bool isInstalledLayout(const QFileInfo& folder) {
 }
 
 } // namespace
+
+SettingsError::SettingsError(int number, const QString& file, const QString& section, const QString& key,
+                             const QString& value)
+    // One multi-argument arg() call, so a "%1" inside the path or the value is not substituted again.
+    : platform::RuntimeError(number, QStringLiteral("設定ファイル \"%1\" の [%2] %3 の値 \"%4\" を読めません: %5")
+                                         .arg(file, section, key, value, platform::errorDescription(number))),
+      m_file(file), m_section(section), m_key(key), m_value(value) {}
 
 SettingsRecord readSettings(const QString& iniPath) {
     SettingsRecord record;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output/writeboard.h"
+#include "platform/errors.h"
 #include "scroll/animationsettings.h"
 
 #include <QString>
@@ -29,12 +30,30 @@ struct SettingsRecord {
     int16_t AnimStep = 0;
 };
 
+// A settings value that cannot be read: the run-time error it raised (13 or 6) with where the value is, so
+// that lumidot-render can say it in English; its description is the window's Japanese text.
+class SettingsError : public platform::RuntimeError {
+public:
+    SettingsError(int number, const QString& file, const QString& section, const QString& key, const QString& value);
+
+    const QString& file() const { return m_file; }
+    const QString& section() const { return m_section; }
+    const QString& key() const { return m_key; }
+    const QString& value() const { return m_value; }
+
+private:
+    QString m_file;
+    QString m_section;
+    QString m_key;
+    QString m_value;
+};
+
 // The process-wide record of the running program. Only start-up and the windows' handlers use it; they
 // hand its values down to the core.
 extern SettingsRecord Settings;
 
 // The settings in a settings file, defaults for what is missing. A value that is not a number, or is out
-// of range, raises platform::RuntimeError (13 or 6) naming the file, section, key and value.
+// of range, raises SettingsError (13 or 6) naming the file, section, key and value.
 SettingsRecord readSettings(const QString& iniPath);
 
 // The save options a record holds, as the writers take them.

@@ -8,25 +8,38 @@ RuntimeError::RuntimeError(int number, QString description)
     : m_number(number), m_description(description.isEmpty() ? errorDescription(number) : std::move(description)),
       m_what(errorReportText(*this).toUtf8()) {}
 
+namespace {
+
+// Each error number's standard text, as the windows show it and as lumidot-render prints it.
+struct ErrorText {
+    int number;
+    const char16_t* japanese;
+    const char* english;
+};
+constexpr ErrorText ErrorTexts[] = {
+    {ErrOverflow, u"オーバーフローしました。", "overflow"},
+    {ErrOutOfMemory, u"メモリが不足しています。", "out of memory"},
+    {ErrTypeMismatch, u"型が一致しません。", "type mismatch"},
+    {ErrFileNotFound, u"ファイルが見つかりません。", "file not found"},
+    {ErrPathFileAccess, u"パス名が無効です。", "path/file access error"},
+    {ErrPathNotFound, u"パスが見つかりません。", "path not found"},
+    {ErrClipboard, u"クリップボードを開けません。", "cannot open the clipboard"},
+};
+constexpr ErrorText OtherError = {0, u"アプリケーション定義またはオブジェクト定義のエラーです。",
+                                  "application-defined or object-defined error"};
+
+} // namespace
+
 QString errorDescription(int number) {
-    switch (number) {
-    case ErrOverflow:
-        return QStringLiteral("オーバーフローしました。");
-    case ErrOutOfMemory:
-        return QStringLiteral("メモリが不足しています。");
-    case ErrTypeMismatch:
-        return QStringLiteral("型が一致しません。");
-    case ErrFileNotFound:
-        return QStringLiteral("ファイルが見つかりません。");
-    case ErrPathFileAccess:
-        return QStringLiteral("パス名が無効です。");
-    case ErrPathNotFound:
-        return QStringLiteral("パスが見つかりません。");
-    case ErrClipboard:
-        return QStringLiteral("クリップボードを開けません。");
-    default:
-        return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
-    }
+    return errorDescription(number, Language::Japanese);
+}
+
+QString errorDescription(int number, Language language) {
+    const ErrorText* text = &OtherError;
+    for (const ErrorText& known : ErrorTexts)
+        if (known.number == number)
+            text = &known;
+    return language == Language::Japanese ? QString::fromUtf16(text->japanese) : QString::fromUtf8(text->english);
 }
 
 void raiseError(int number) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/failuretexts.h"
+
 #include <QString>
 
 #include <exception>
@@ -33,8 +35,9 @@ private:
     QByteArray m_what;
 };
 
-// The standard text of an error number, in the interface's language.
+// The standard text of an error number, in the interface's language (Japanese) or in the given one.
 QString errorDescription(int number);
+QString errorDescription(int number, Language language);
 
 [[noreturn]] void raiseError(int number);
 

@@ -63,8 +63,10 @@ QString failureText(const Result& result, Language language) {
     case Failure::None:
         return QString();
     case Failure::NothingToWrite:
-        return ja ? QStringLiteral("書き出す画像がありません (%1)。").arg(result.detail)
-                  : QStringLiteral("there is no picture to write (%1)").arg(result.detail);
+        if (ja)
+            return QStringLiteral("書き出す画像がありません (%1)。").arg(result.detail);
+        return file.isEmpty() ? QStringLiteral("there is no picture to write (%1)").arg(result.detail)
+                              : QStringLiteral("there is no picture to write to \"%1\" (%2)").arg(file, result.detail);
     case Failure::TooLarge:
         return ja ? QStringLiteral("\"%1\" に書き込めません: %2").arg(file, result.detail)
                   : QStringLiteral("cannot write \"%1\": %2").arg(file, result.detail);

@@ -1,9 +1,11 @@
 #include "app/basCommon.h"
+#include "app/frmMain.h"
+#include "board/basFontListGet.h"
 #include "board/fontface.h"
-#include "board/rotation.h"
+#include "output/pngsetting.h"
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
-#include "app/frmMain.h"
+#include "tests/animationdecoders.h"
 #include "tests/testsupport.h"
 
 #include <QFile>
@@ -11,25 +13,55 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+using scroll::AnimationFormat;
 using testsupport::readAll;
+
+Q_DECLARE_METATYPE(scroll::AnimationFormat)
 
 namespace {
 
 struct Outcome {
     int exitCode;
+    QByteArray output;
     QString errors;
 };
 
-Outcome render(const QStringList& arguments) {
+// Runs lumidot-render as a script would, without a desktop session (no XDG_RUNTIME_DIR), so that any
+// warning Qt prints about it shows.
+Outcome render(const QStringList& arguments, const QByteArray& input = {}) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(LUMIDOT_RENDER), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(60000))
-        return {-1, QStringLiteral("did not finish")};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        return {-1, {}, QStringLiteral("did not finish")};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Whether every line on standard error is one of the program's own English messages.
+bool onlyOwnEnglishMessages(const QString& errors) {
+    for (const QString& line : errors.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1String("lumidot-render: ")) &&
+            line != QLatin1String("Try 'lumidot-render --help'."))
+            return false;
+        if (std::any_of(line.begin(), line.end(), [](QChar c) { return c.unicode() >= 0x3000; }))
+            return false; // Japanese
+    }
+    return true;
+}
+
+// The board's size in cells, from a still render of message.
+QSize cellsOf(const QString& fileName) {
+    return QImage(fileName).size() / ui::builtinLitDot().width();
 }
 
 } // namespace
@@ -39,6 +71,7 @@ class TestRender : public QObject {
 
 private:
     QTemporaryDir m_folder;
+    int m_runs = 0; // names files apart from one data row to the next
     QString path(const QString& name) const { return m_folder.filePath(name); }
 
     // What the window saves after pressing 開始 `presses` times with message.
@@ -61,12 +94,25 @@ private:
         return path(name);
     }
 
+    // Renders and expects success with nothing printed.
+    bool renders(const QStringList& arguments) {
+        const Outcome outcome = render(arguments);
+        if (outcome.exitCode != 0 || !outcome.output.isEmpty() || !outcome.errors.isEmpty()) {
+            qWarning("%d: %s", outcome.exitCode, qPrintable(outcome.errors));
+            return false;
+        }
+        return true;
+    }
+
 private slots:
     void initTestCase() {
         board::registerJapaneseFaceSubstitutions();
         QLocale::setDefault(QLocale::c());
         app::setProgramFolder(m_folder.path());
         platform::setMsgBoxHandler([](const QString&, int, const QString&) { return int(platform::AnswerYes); });
+        QVERIFY(testsupport::writeAll(path("bad.ini"), "[Font]\nSize=abc\n"));
+        QVERIFY(testsupport::writeAll(path("latin1.txt"), "caf\xe9\n"));
+        QVERIFY(renders({"Hi", path("hi.png")}));
     }
 
     void outputEqualsWhatTheWindowSaves_data() {
@@ -83,12 +129,146 @@ private slots:
         QFETCH(int, presses);
         QFETCH(QString, name);
         const QString fromWindow = savedByTheWindow(message, presses, "window-" + name);
-        const Outcome outcome = render({"--settings", app::Settings.IniPath, message, path("render-" + name)});
-        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(renders({"--settings", app::Settings.IniPath, message, path("render-" + name)}));
         const QImage expected(fromWindow);
         QVERIFY(!expected.isNull());
         QCOMPARE(QImage(path("render-" + name)), expected);
         QCOMPARE(readAll(path("render-" + name)), readAll(fromWindow));
+    }
+
+    // Every way a run ends: its status, what it prints where, and that a failure writes nothing.
+    void exitStatusAndStreams_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output contains it; empty: nothing on standard output
+        QTest::addColumn<QString>("errors"); // standard error contains it; empty: nothing on standard error
+        const QString version = QStringLiteral("lumidot-render " LUMIDOT_VERSION "\n");
+        // clang-format off
+        QTest::newRow("a board") << QStringList{"Hi", "ok.png"} << 0 << "" << "";
+        QTest::newRow("a Windows face with a stand-in") << QStringList{"--font", "ＭＳ Ｐゴシック", "Hi", "ok.png"} << 0 << "" << "";
+        QTest::newRow("a face in another case") << QStringList{"--font", "ipapgothic", "Hi", "ok.png"} << 0 << "" << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << version << "";
+        QTest::newRow("-v") << QStringList{"-v"} << 0 << version << "";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "sign-01.png to sign-40.png" << "";
+        QTest::newRow("unknown option") << QStringList{"--colour", "red", "Hi", "x.png"} << 2 << "" << "colour";
+        QTest::newRow("Qt's own option") << QStringList{"-platform", "xcb", "Hi", "x.png"} << 2 << "" << "platform";
+        QTest::newRow("no output") << QStringList{"Hi"} << 2 << "" << "MESSAGE and OUTPUT";
+        QTest::newRow("three arguments") << QStringList{"Hi", "x.png", "x.bmp"} << 2 << "" << "MESSAGE and OUTPUT";
+        QTest::newRow("message and message file") << QStringList{"--message-file", "x.txt", "Hi", "x.png"} << 2 << "" << "OUTPUT only";
+        QTest::newRow("fonts listed with a message") << QStringList{"--list-fonts", "Hi"} << 2 << "" << "--list-fonts";
+        QTest::newRow("unknown extension") << QStringList{"Hi", "x.tif"} << 2 << "" << ".pbm or .h";
+        QTest::newRow("bad size") << QStringList{"--size", "big", "Hi", "x.png"} << 2 << "" << "--size";
+        QTest::newRow("size not finite") << QStringList{"--size", "nan", "Hi", "x.png"} << 2 << "" << "--size";
+        QTest::newRow("quality too high") << QStringList{"--quality", "101", "Hi", "x.jpg"} << 2 << "" << "--quality";
+        QTest::newRow("bad direction") << QStringList{"--frames", "2", "--direction", "sideways", "Hi", "x.png"} << 2 << "" << "--direction";
+        QTest::newRow("no frames") << QStringList{"--frames", "0", "Hi", "x.png"} << 2 << "" << "--frames";
+        QTest::newRow("bad PNG compression") << QStringList{"--png-compression", "tiny", "Hi", "x.png"} << 2 << "" << "fast, default, small";
+        QTest::newRow("two PNG choices") << QStringList{"--png-compression", "fast", "--png-setting", "1", "Hi", "x.png"} << 2 << "" << "not both";
+        QTest::newRow("delay too short") << QStringList{"--delay", "10", "Hi", "x.gif"} << 2 << "" << "--delay";
+        QTest::newRow("loop too long") << QStringList{"--loop", "65536", "Hi", "x.gif"} << 2 << "" << "--loop";
+        QTest::newRow("step beyond the cycle") << QStringList{"--step", "32767", "Hi", "x.gif"} << 2 << "" << "Step=32767";
+        QTest::newRow("animated JPEG") << QStringList{"--animate", "Hi", "x.jpg"} << 2 << "" << ".jpg";
+        QTest::newRow("frames of a GIF") << QStringList{"--frames", "2", "Hi", "x.gif"} << 2 << "" << "--frames";
+        QTest::newRow("frames to standard output") << QStringList{"--frames", "2", "Hi", "-"} << 2 << "" << "--frames";
+        QTest::newRow("format of a file") << QStringList{"--format", "bmp", "Hi", "x.png"} << 2 << "" << "--format";
+        QTest::newRow("unknown format") << QStringList{"--format", "tif", "Hi", "-"} << 2 << "" << "\"tif\"";
+        QTest::newRow("missing dot") << QStringList{"--lit", "/no/such/dot.png", "Hi", "x.png"} << 1 << "" << "/no/such/dot.png";
+        QTest::newRow("missing settings") << QStringList{"--settings", "x.ini", "Hi", "x.png"} << 1 << "" << "x.ini\": No such file";
+        QTest::newRow("bad settings value") << QStringList{"--settings", "bad.ini", "Hi", "x.png"} << 1 << "" << "\"abc\" of [Font] Size";
+        QTest::newRow("missing message file") << QStringList{"--message-file", "x.txt", "x.png"} << 1 << "" << "x.txt\": No such file";
+        QTest::newRow("message not UTF-8") << QStringList{"--message-file", "latin1.txt", "x.png"} << 1 << "" << "latin1.txt\" is not UTF-8";
+        QTest::newRow("unknown font") << QStringList{"--font", "No Such Face", "Hi", "x.png"} << 1 << "" << "\"No Such Face\" is not installed";
+        QTest::newRow("board too large") << QStringList{"--size", "2048", "WWWW", "x.png"} << 1 << "" << "out of memory";
+        QTest::newRow("failed write") << QStringList{"Hi", "no-such-folder/x.png"} << 1 << "" << "no-such-folder/x.png";
+        QTest::newRow("empty message") << QStringList{"", "x.png"} << 1 << "" << "x.png";
+        // clang-format on
+    }
+    void exitStatusAndStreams() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, errors);
+        for (QString& argument : arguments) {
+            if (QRegularExpression(QStringLiteral("^(x|ok|bad|latin1)\\.|^no-such-folder/")).match(argument).hasMatch())
+                argument = path(argument);
+        }
+        const Outcome outcome = render(arguments);
+        QCOMPARE(outcome.exitCode, status);
+        if (output.isEmpty())
+            QVERIFY2(outcome.output.isEmpty(), outcome.output.left(200).constData());
+        else
+            QVERIFY2(outcome.output.contains(output.toUtf8()), outcome.output.left(2000).constData());
+        if (errors.isEmpty())
+            QVERIFY2(outcome.errors.isEmpty(), qPrintable(outcome.errors));
+        else
+            QVERIFY2(outcome.errors.contains(errors), qPrintable(outcome.errors));
+        QVERIFY2(onlyOwnEnglishMessages(outcome.errors), qPrintable(outcome.errors));
+        QCOMPARE(outcome.errors.contains(QLatin1String("Try 'lumidot-render --help'.")), status == 2);
+        QVERIFY(QDir(m_folder.path()).entryList({"x.*"}).isEmpty());
+    }
+
+    void standardOutputIsWhatAFileGets_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("signature");
+        QTest::newRow("PNG by default") << "" << QByteArray("\x89PNG\r\n\x1a\n");
+        QTest::newRow("png") << "png" << QByteArray("\x89PNG\r\n\x1a\n");
+        QTest::newRow("bmp") << "bmp" << QByteArray("BM");
+        QTest::newRow("jpg") << "jpg" << QByteArray("\xff\xd8\xff");
+        QTest::newRow("gif") << "gif" << QByteArray("GIF89a");
+        QTest::newRow("webp") << "webp" << QByteArray("RIFF");
+    }
+    void standardOutputIsWhatAFileGets() {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, signature);
+        const QString file = path("stdout." + (format.isEmpty() ? QStringLiteral("png") : format));
+        QVERIFY(renders({"Hi", file}));
+        const Outcome outcome =
+            render(format.isEmpty() ? QStringList{"Hi", "-"} : QStringList{"--format", format, "Hi", "-"});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.errors.isEmpty(), qPrintable(outcome.errors));
+        QVERIFY(outcome.output.startsWith(signature));
+        QCOMPARE(outcome.output, readAll(file));
+    }
+
+    void messageFile_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("standardInput");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("file") << QByteArray("Hi\r\n") << false << "Hi";
+        QTest::newRow("standard input, Japanese") << QByteArray("点灯\n") << true << "点灯";
+    }
+    void messageFile() {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, standardInput);
+        QFETCH(QString, message);
+        QVERIFY(renders({message, path("argument.png")}));
+        QVERIFY(testsupport::writeAll(path("message.txt"), contents));
+        const QString source = standardInput ? QStringLiteral("-") : path("message.txt");
+        const Outcome outcome = render({"--message-file", source, path("file.png")}, standardInput ? contents : "");
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(readAll(path("file.png")), readAll(path("argument.png")));
+    }
+
+    void listFontsPrintsTheWindowsFaces() {
+        const Outcome outcome = render({"--list-fonts"});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(outcome.errors.isEmpty());
+        QStringList expected;
+        board::GetFontList(expected);
+        QCOMPARE(QString::fromUtf8(outcome.output).split(u'\n', Qt::SkipEmptyParts), expected);
+        QVERIFY(expected.contains(QStringLiteral("IPAPGothic")));
+    }
+
+    void pngCompressionNamesAreTheSettings() {
+        QSet<QByteArray> distinct;
+        for (const output::PngSetting& setting : output::PngSettings) {
+            const QString name = QLatin1String(setting.name);
+            QVERIFY(renders({"--png-compression", name, "Lumidot", path("named.png")}));
+            QVERIFY(renders({"--png-setting", QString::number(setting.stored), "Lumidot", path("numbered.png")}));
+            QCOMPARE(readAll(path("named.png")), readAll(path("numbered.png")));
+            distinct.insert(readAll(path("named.png")));
+        }
+        QCOMPARE(distinct.size(), 3); // each name chooses a setting of its own
     }
 
     void aFailedFrameSaysWhichFileAndHowManyWereWritten() {
@@ -101,7 +281,7 @@ private slots:
     }
 
     void framesAreOneRotationApart() {
-        QCOMPARE(render({"--frames", "3", "--direction", "up", "Hi", path("frame.png")}).exitCode, 0);
+        QVERIFY(renders({"--frames", "3", "--direction", "up", "Hi", path("frame.png")}));
         const QImage first(path("frame-1.png")), third(path("frame-3.png"));
         QVERIFY(!first.isNull() && !third.isNull());
         QVERIFY(!QFile::exists(path("frame.png")));
@@ -112,37 +292,119 @@ private slots:
                 QCOMPARE(third.pixel(x, y), first.pixel(x, (y + shift) % first.height()));
     }
 
-    void errorsAreClearAndNothingIsWritten_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("mentions");
-        QTest::newRow("missing dot file")
-            << QStringList{"--lit", "/no/such/dot.png", "Hi", "x.png"} << "/no/such/dot.png";
-        QTest::newRow("unknown extension") << QStringList{"Hi", "x.gif"} << ".bmp, .jpg or .png";
-        QTest::newRow("bad size") << QStringList{"--size", "big", "Hi", "x.png"} << "--size";
-        QTest::newRow("size not a finite number") << QStringList{"--size", "nan", "Hi", "x.png"} << "--size";
-        QTest::newRow("bad quality") << QStringList{"--quality", "101", "Hi", "x.jpg"} << "--quality";
-        QTest::newRow("bad direction") << QStringList{"--frames", "2", "--direction", "sideways", "Hi", "x.png"}
-                                       << "--direction";
-        QTest::newRow("no output") << QStringList{"Hi"} << "output";
-        QTest::newRow("unknown option") << QStringList{"--colour", "red", "Hi", "x.png"} << "colour";
+    void framesCycleIsOneWholeCycle_data() {
+        QTest::addColumn<QString>("direction");
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<int>("step");
+        QTest::newRow("left, whole board") << "left" << 0 << 1;
+        QTest::newRow("right, a panel wider than the board") << "right" << 40 << 1;
+        QTest::newRow("left, two cells a step") << "left" << 0 << 2;
+        QTest::newRow("up") << "up" << 0 << 1;
     }
-    void errorsAreClearAndNothingIsWritten() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, mentions);
-        for (QString& argument : arguments)
-            if (argument.startsWith("x."))
-                argument = path(argument);
-        const Outcome outcome = render(arguments);
-        QVERIFY(outcome.exitCode != 0);
-        QVERIFY2(outcome.errors.contains("lumidot-render: ") && outcome.errors.contains(mentions),
-                 qPrintable(outcome.errors));
-        QVERIFY(QDir(m_folder.path()).entryList({"x.*"}).isEmpty());
+    void framesCycleIsOneWholeCycle() {
+        QFETCH(QString, direction);
+        QFETCH(int, panel);
+        QFETCH(int, step);
+        const QSize cells = cellsOf(path("hi.png"));
+        const int cycle = direction == "up" ? cells.height() : std::max(cells.width(), panel);
+        QVERIFY2(cycle % step == 0, "the step must divide the cycle of this board");
+        const QString name = QStringLiteral("cycle-%1-%2-%3").arg(direction).arg(panel).arg(step);
+        QVERIFY(renders({"--frames", "cycle", "--direction", direction, "--panel", QString::number(panel), "--step",
+                         QString::number(step), "Hi", path(name + ".png")}));
+        const int frames = cycle / step;
+        const QStringList written = QDir(m_folder.path()).entryList({name + "-*.png"}, QDir::Files, QDir::Name);
+        QCOMPARE(written.size(), frames);
+        const int digits = QString::number(frames).size();
+        QCOMPARE(written.first(), QStringLiteral("%1-%2.png").arg(name).arg(1, digits, 10, QLatin1Char('0')));
+        QCOMPARE(written.last(), QStringLiteral("%1-%2.png").arg(name).arg(frames));
     }
 
-    void aFailedWriteIsAnError() {
-        const Outcome outcome = render({"Hi", path("no-such-folder/x.png")});
-        QCOMPARE(outcome.exitCode, 1);
-        QVERIFY(outcome.errors.contains("no-such-folder"));
+    // Frame k of the animation is frame file k cut to the panel, for a board wider and one narrower than it.
+    void animationFramesAreThePanelsOfTheFrameFiles_data() {
+        QTest::addColumn<AnimationFormat>("format");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("direction");
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<int>("step");
+        for (const auto& [format, extension] :
+             {std::pair{AnimationFormat::Gif, "gif"}, std::pair{AnimationFormat::WebP, "webp"},
+              std::pair{AnimationFormat::Apng, "png"}}) {
+            QTest::addRow("%s, board wider than the panel", extension) << format << extension << "left" << 5 << 2;
+            QTest::addRow("%s, board narrower than the panel", extension) << format << extension << "right" << 20 << 1;
+        }
+    }
+    void animationFramesAreThePanelsOfTheFrameFiles() {
+        QFETCH(AnimationFormat, format);
+        QFETCH(QString, extension);
+        QFETCH(QString, direction);
+        QFETCH(int, panel);
+        QFETCH(int, step);
+        const QStringList options{
+            "--direction", direction, "--panel", QString::number(panel), "--step", QString::number(step), "--delay",
+            "80",          "--loop",  "3"};
+        const QString animation = path("animation." + extension);
+        QVERIFY(renders(options + QStringList{"--animate", "Hi", animation}));
+        const QString frames = QStringLiteral("panel%1").arg(++m_runs);
+        QVERIFY(renders(options + QStringList{"--frames", "cycle", "Hi", path(frames + ".png")}));
+        const QStringList files = QDir(m_folder.path()).entryList({frames + "-*.png"}, QDir::Files, QDir::Name);
+
+        const animationdecoders::Decoded decoded = animationdecoders::decode(format, animation);
+        QVERIFY2(decoded.problem.isEmpty(), qPrintable(decoded.problem));
+        QCOMPARE(decoded.frames.size(), files.size());
+        QCOMPARE(decoded.plays, 3);
+        const int cellWidth = ui::builtinLitDot().width();
+        for (int k = 0; k < files.size(); ++k) {
+            const QImage file(path(files[k]));
+            QVERIFY(file.width() >= panel * cellWidth);
+            QCOMPARE(decoded.frames[k],
+                     file.copy(0, 0, panel * cellWidth, file.height()).convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(decoded.delaysMs[k], animationdecoders::writtenDelay(format, 80));
+        }
+    }
+
+    void animationSettingsComeFromTheSettingsFile_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("direction");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("all from the file") << QStringList{} << "up" << 2 << 120;
+        QTest::newRow("the command line wins")
+            << QStringList{"--direction", "left", "--step", "1", "--delay", "200"} << "left" << 1 << 200;
+    }
+    void animationSettingsComeFromTheSettingsFile() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, direction);
+        QFETCH(int, step);
+        QFETCH(int, delay);
+        QVERIFY(
+            testsupport::writeAll(path("animation.ini"), "[Animation]\nPanel=6\nDelay=120\nDirection=Up\nStep=2\n"));
+        QVERIFY(renders(QStringList{"--settings", path("animation.ini")} + options +
+                        QStringList{"Hello", path("settings.gif")}));
+        QVERIFY(renders({"Hello", path("hello.png")}));
+        const QSize cells = cellsOf(path("hello.png"));
+        const int cycle = direction == "up" ? cells.height() : cells.width();
+
+        const animationdecoders::Decoded decoded = animationdecoders::decodeGif(path("settings.gif"));
+        QVERIFY2(decoded.problem.isEmpty(), qPrintable(decoded.problem));
+        QCOMPARE(decoded.frames.size(), cycle / step);
+        QCOMPARE(decoded.frames[0].width(), 6 * ui::builtinLitDot().width());
+        QCOMPARE(decoded.delaysMs[0], delay);
+    }
+
+    void bitPatternsHoldOneFrameUnlessAnimated_data() {
+        QTest::addColumn<bool>("animate");
+        QTest::newRow("still") << false;
+        QTest::newRow("animated") << true;
+    }
+    void bitPatternsHoldOneFrameUnlessAnimated() {
+        QFETCH(bool, animate);
+        const QStringList animation = animate ? QStringList{"--animate"} : QStringList{};
+        QVERIFY(renders(animation + QStringList{"--panel", "4", "Hi", path("bits.pbm")}));
+        const QSize cells = cellsOf(path("hi.png"));
+        const QByteArray header = QStringLiteral("P4\n4 %1\n").arg(cells.height()).toLatin1();
+        const QByteArray bits = readAll(path("bits.pbm"));
+        QVERIFY(bits.startsWith(header));
+        QCOMPARE(bits.size(), (header.size() + cells.height()) * (animate ? cells.width() : 1));
     }
 };
 
