@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QMenu>
 #include <QTest>
 
 using scroll::AnimationFormat;
@@ -83,14 +84,19 @@ private:
         window.FLD[0]->setText(message);
         for (int n = 0; n < presses; ++n)
             QTest::mouseClick(window.BTN[0], Qt::LeftButton);
+        // A board image through 保存; an animation through the board's menu, its filter by the extension.
+        const bool animation = name.endsWith(".gif") || name.endsWith(".webp");
         platform::setFileDialogHandler([&](const platform::DialogRequest&) {
             platform::DialogAnswer answer;
             answer.accepted = true;
             answer.paths = {path(name)};
-            answer.filterIndex = 1;
+            answer.filterIndex = animation && name.endsWith(".webp") ? 2 : 1;
             return answer;
         });
-        QTest::mouseClick(window.BTN[1], Qt::LeftButton);
+        if (animation)
+            window.BoardMenu->actions().at(1)->trigger(); // アニメーションを保存...
+        else
+            QTest::mouseClick(window.BTN[1], Qt::LeftButton);
         return path(name);
     }
 
@@ -123,6 +129,8 @@ private slots:
         QTest::newRow("short message, bmp") << "Sample" << 1 << "short.bmp";
         // Wider than the window's first mask: the window shows it whole from the second press on.
         QTest::newRow("long message, png") << QString(60, QLatin1Char('W')) << 2 << "long.png";
+        QTest::newRow("the sign, gif") << "Sample" << 1 << "sign.gif";
+        QTest::newRow("the sign, webp") << "Sample" << 1 << "sign.webp";
     }
     void outputEqualsWhatTheWindowSaves() {
         QFETCH(QString, message);
@@ -130,9 +138,7 @@ private slots:
         QFETCH(QString, name);
         const QString fromWindow = savedByTheWindow(message, presses, "window-" + name);
         QVERIFY(renders({"--settings", app::Settings.IniPath, message, path("render-" + name)}));
-        const QImage expected(fromWindow);
-        QVERIFY(!expected.isNull());
-        QCOMPARE(QImage(path("render-" + name)), expected);
+        QVERIFY(!readAll(fromWindow).isEmpty());
         QCOMPARE(readAll(path("render-" + name)), readAll(fromWindow));
     }
 
