@@ -69,7 +69,8 @@ QImage& Surface::image() {
 }
 
 void Surface::Cls() {
-    m_image = QImage();
+    // The part drawn so far is painted over, not dropped: a board keeps its memory from render to render.
+    m_image.fill(m_backColor);
     m_textY = 0;
 }
 
