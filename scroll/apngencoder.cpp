@@ -41,12 +41,8 @@ platform::Result ApngEncoder::begin(Output& output, const AnimationHeader& heade
 
 platform::Result ApngEncoder::addFrame(const Frame& frame) {
     const QImage& pixels = frame.pixels;
-    QRect area = pixels.rect();
-    if (!m_first) {
-        area = m_palette ? changedArea(pixels, m_previousIndices) : changedArea(pixels, m_previousColours);
-        if (area.isEmpty())
-            area = QRect(0, 0, 1, 1); // one unchanged pixel keeps the frame and its delay
-    }
+    const QRect area =
+        m_palette ? storedArea(pixels, m_previousIndices, m_first) : storedArea(pixels, m_previousColours, m_first);
     codec::PngFrame png;
     png.x = uint32_t(area.left());
     png.y = uint32_t(area.top());

@@ -38,6 +38,15 @@ template <typename Pixel> QRect changedArea(const QImage& frame, const std::vect
     return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// The part of a frame an encoder stores: all of the first frame, then what changed since the one before,
+// or one pixel when nothing did, which keeps the frame and its delay.
+template <typename Pixel> QRect storedArea(const QImage& frame, const std::vector<Pixel>& before, bool first) {
+    if (first)
+        return frame.rect();
+    const QRect changed = changedArea(frame, before);
+    return changed.isEmpty() ? QRect(0, 0, 1, 1) : changed;
+}
+
 // Copies frame into before, for the next changedArea.
 template <typename Pixel> void keepFrame(const QImage& frame, std::vector<Pixel>& before) {
     const size_t width = size_t(frame.width());

@@ -106,12 +106,7 @@ bool GifEncoder::putControlBlock(int transparentIndex) {
 
 platform::Result GifEncoder::addFrame(const Frame& frame) {
     const QImage& pixels = frame.pixels;
-    QRect area = pixels.rect();
-    if (!m_first) {
-        area = changedArea(pixels, m_previous);
-        if (area.isEmpty())
-            area = QRect(0, 0, 1, 1); // one unchanged pixel keeps the frame and its delay
-    }
+    const QRect area = storedArea(pixels, m_previous, m_first);
     const bool transparent = !m_first && m_transparent >= 0;
     const int width = area.width();
     m_rectangle.resize(size_t(width) * size_t(area.height()));

@@ -117,15 +117,10 @@ platform::Result WebpEncoder::addOldest() {
 
 platform::Result WebpEncoder::addFrame(const Frame& frame) {
     const QImage& pixels = frame.pixels;
-    QRect area = pixels.rect();
-    if (!m_first) {
-        area = changedArea(pixels, m_previous);
-        if (area.isEmpty())
-            area = QRect(0, 0, 1, 1); // one unchanged pixel keeps the frame and its time
-        // Frames sit at even offsets.
-        area.setLeft(area.left() & ~1);
-        area.setTop(area.top() & ~1);
-    }
+    QRect area = storedArea(pixels, m_previous, m_first);
+    // Frames sit at even offsets.
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
     std::vector<uint32_t> part(size_t(area.width()) * size_t(area.height()));
     for (int y = 0; y < area.height(); ++y) {
         const uint32_t* now = reinterpret_cast<const uint32_t*>(pixels.constScanLine(area.top() + y)) + area.left();
