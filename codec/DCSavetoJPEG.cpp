@@ -3,7 +3,6 @@
 
 #include "platform/atomicfile.h"
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 
@@ -24,13 +23,12 @@ void jumpBack(j_common_ptr info) {
 }
 
 // Compressed bytes go to the file 1 MiB at a time, so memory stays flat whatever the picture's size. A
-// refused write stops the encoder through its error exit; failed and error tell the caller why.
+// refused write stops the encoder through its error exit; failed tells the caller, the file says why.
 struct FileDestination {
     jpeg_destination_mgr base;
     platform::AtomicFile* file;
     JOCTET* buffer;
     bool failed;
-    int error; // errno of the refused write
 };
 
 constexpr size_t DestinationBytes = size_t(1) << 20;
@@ -50,10 +48,8 @@ void startDestination(j_compress_ptr info) {
 
 void putBytes(j_compress_ptr info, size_t bytes) {
     FileDestination* destination = destinationOf(info);
-    errno = 0;
     if (destination->file->write(reinterpret_cast<const char*>(destination->buffer), qint64(bytes)) != qint64(bytes)) {
         destination->failed = true;
-        destination->error = errno != 0 ? errno : ENOSPC;
         ERREXIT(info, JERR_FILE_WRITE);
     }
     destination->base.next_output_byte = destination->buffer;
@@ -123,10 +119,10 @@ platform::Result DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_
     platform::AtomicFile file(fileName);
     if (const platform::Result opened = detail::openOutput(file); !opened.ok())
         return opened;
-    FileDestination destination{{}, &file, nullptr, false, 0};
+    FileDestination destination{{}, &file, nullptr, false};
     if (!encode(image, width, height, quality, progressive != 0, &destination)) {
         if (destination.failed)
-            return platform::Result::system(fileName, destination.error);
+            return detail::writeFailure(file);
         return platform::Result::failed(platform::Failure::EncoderError, fileName, QStringLiteral("libjpeg"));
     }
     return detail::commitOutput(file);

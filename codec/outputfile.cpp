@@ -2,18 +2,17 @@
 
 #include "platform/atomicfile.h"
 
-#include <QFileInfo>
-
 #include <cerrno>
 
 namespace codec::detail {
 
 namespace {
 
-// The error number the file's last failed call left; a short write sets none, and is most likely a
-// full device.
-int lastSystemError() {
-    return errno != 0 ? errno : ENOSPC;
+// Why the file refused, in its own words: the system's error number, or a target that is no regular file
+// or whose links loop. EIO stands in should it have none.
+platform::Result failureOf(const platform::AtomicFile& file) {
+    const platform::Result result = file.result();
+    return result.ok() ? platform::Result::system(file.fileName(), EIO) : result;
 }
 
 } // namespace
@@ -31,23 +30,15 @@ QImage pixelsOf(const platform::Surface& dc) {
 }
 
 platform::Result openOutput(platform::AtomicFile& file) {
-    if (QFileInfo(file.fileName()).isDir())
-        return platform::Result::failed(platform::Failure::NotRegularFile, file.fileName());
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return platform::Result::system(file.fileName(), lastSystemError());
-    return platform::Result::success();
+    return file.open(QIODevice::WriteOnly) ? platform::Result::success() : failureOf(file);
 }
 
 platform::Result writeFailure(const platform::AtomicFile& file) {
-    return platform::Result::system(file.fileName(), lastSystemError());
+    return failureOf(file);
 }
 
 platform::Result commitOutput(platform::AtomicFile& file) {
-    errno = 0;
-    if (!file.commit())
-        return platform::Result::system(file.fileName(), lastSystemError());
-    return platform::Result::success();
+    return file.commit() ? platform::Result::success() : failureOf(file);
 }
 
 } // namespace codec::detail

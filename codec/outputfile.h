@@ -23,7 +23,7 @@ QImage pixelsOf(const platform::Surface& dc);
 
 // Opens the temporary file beside the target that a successful commit renames into place.
 platform::Result openOutput(platform::AtomicFile& file);
-// Why a write to the file was refused (the system's error number of the failed call).
+// Why a write to the file was refused.
 platform::Result writeFailure(const platform::AtomicFile& file);
 // Renames the finished temporary file into place.
 platform::Result commitOutput(platform::AtomicFile& file);

@@ -85,9 +85,6 @@ QString failureText(const Result& result, Language language) {
     case Failure::OptionOutOfRange:
         return ja ? QStringLiteral("保存オプションの値が範囲外です (%1)。").arg(result.detail)
                   : QStringLiteral("a save option is out of range (%1)").arg(result.detail);
-    case Failure::CannotRead:
-        return ja ? QStringLiteral("\"%1\" を読めません: %2").arg(file, result.detail)
-                  : QStringLiteral("cannot read \"%1\": %2").arg(file, result.detail);
     case Failure::BadAnimationSetting:
         return ja ? QStringLiteral("アニメーションの設定が使えません: %1").arg(result.detail)
                   : QStringLiteral("the animation settings cannot be used: %1").arg(result.detail);

@@ -15,7 +15,6 @@ enum class Failure {
     LinkLoop,         // the target's symbolic links loop or run too deep
     EncoderError,     // the encoder library failed; Result::detail says how
     OptionOutOfRange, // a save option that the format cannot take; Result::detail names it
-    CannotRead,       // the file could not be read or decoded
     // an animation setting the sign cannot take; Result::detail names it and the values it may take
     BadAnimationSetting,
 };

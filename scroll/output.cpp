@@ -11,17 +11,16 @@ constexpr qsizetype BufferSize = 256 * 1024;
 
 Output::Output(const QString& fileName) : m_fileName(fileName), m_file(fileName) {}
 
-// The atomic file fails with the failing system call's errno still set; EIO stands in if it is not.
-void Output::failWithErrno() {
-    const int error = errno;
+// The atomic file keeps why it failed (the system's error number, or a target that is no regular file);
+// EIO stands in should it have nothing to say.
+void Output::failWithFileReason() {
     if (m_failure.ok())
-        m_failure = platform::Result::system(m_fileName, error != 0 ? error : EIO);
+        m_failure = m_file.result().ok() ? platform::Result::system(m_fileName, EIO) : m_file.result();
 }
 
 platform::Result Output::openFile() {
-    errno = 0;
     if (!m_file.open(QIODevice::WriteOnly))
-        failWithErrno();
+        failWithFileReason();
     else
         QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     m_buffer.reserve(BufferSize);
@@ -32,9 +31,8 @@ qint64 Output::writeData(const char* data, qint64 size) {
     if (failed() || (m_buffer.size() + size > BufferSize && !flush()))
         return -1;
     if (size >= BufferSize) {
-        errno = 0;
         if (m_file.write(data, size) != size)
-            failWithErrno();
+            failWithFileReason();
     } else {
         m_buffer.append(data, size);
     }
@@ -42,9 +40,8 @@ qint64 Output::writeData(const char* data, qint64 size) {
 }
 
 bool Output::flush() {
-    errno = 0;
     if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
-        failWithErrno();
+        failWithFileReason();
     m_buffer.resize(0); // keeps the capacity
     return !failed();
 }
@@ -52,9 +49,8 @@ bool Output::flush() {
 platform::Result Output::commit() {
     if (!flush())
         return m_failure;
-    errno = 0;
     if (!m_file.commit())
-        failWithErrno();
+        failWithFileReason();
     QIODevice::close();
     return m_failure;
 }

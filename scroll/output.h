@@ -32,7 +32,7 @@ protected:
 
 private:
     bool flush();
-    void failWithErrno();
+    void failWithFileReason();
 
     QString m_fileName;
     platform::AtomicFile m_file;

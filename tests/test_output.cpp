@@ -16,10 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using platform::ImageFormat;
@@ -261,16 +258,13 @@ private slots:
         QFETCH(QString, name);
         // A device that fills up: every file this process writes stops at 512 bytes.
         QVERIFY(testsupport::writeAll(path(name), "earlier"));
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit original{};
-        getrlimit(RLIMIT_FSIZE, &original);
-        rlimit small = original;
-        small.rlim_cur = 512;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         answerSaveDialog(path(name), 1);
         m_answer = platform::AnswerYes;
-        save();
-        setrlimit(RLIMIT_FSIZE, &original);
+        {
+            const testsupport::FileSizeLimit fullDevice(512);
+            QVERIFY(fullDevice.applied());
+            save();
+        }
         QCOMPARE(readAll(path(name)), QByteArray("earlier"));
         QCOMPARE(m_status, QStringLiteral("Lumidot"));
         QCOMPARE(m_questions.size(), 2); // the overwrite question, then the failure

@@ -9,9 +9,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
-
-#include <sys/resource.h>
 
 using platform::Failure;
 using scroll::AnimationFormat;
@@ -261,15 +258,12 @@ private slots:
         // A device that fills up: every file this process writes stops at 512 bytes.
         const QString target = path(name);
         QVERIFY(testsupport::writeAll(target, "earlier"));
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit original{};
-        getrlimit(RLIMIT_FSIZE, &original);
-        rlimit small = original;
-        small.rlim_cur = 512;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const platform::Result result =
-            scroll::writeAnimation(scrollsigns::sign(40, 8), {}, target, *scroll::animationFormatOf(name));
-        setrlimit(RLIMIT_FSIZE, &original);
+        platform::Result result;
+        {
+            const testsupport::FileSizeLimit fullDevice(512);
+            QVERIFY(fullDevice.applied());
+            result = scroll::writeAnimation(scrollsigns::sign(40, 8), {}, target, *scroll::animationFormatOf(name));
+        }
         QCOMPARE(result.failure, Failure::SystemError);
         QCOMPARE(result.systemError, EFBIG);
         QCOMPARE(result.file, target);
