@@ -5,6 +5,7 @@
 #include "platform/numbers.h"
 #include "platform/profile.h"
 #include "platform/text.h"
+#include "settings/settingskeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,38 +27,35 @@ QString chosenProgramFolder;
 using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
                                    scroll::Direction SettingsRecord::*>;
 
-// Every key of the settings file, in the order it is read and written.
-struct SettingsKey {
-    const char* section;
-    const char* key;
-    const char* defaultValue; // UTF-8
+// The field each key of the settings file fills, in the table's order.
+struct SettingsBinding {
+    settings::KeyId key;
     SettingsField field;
-    bool written;               // false: edited by hand only
-    int16_t lowest = INT16_MIN; // the range of a number; beyond it the value cannot be read
-    int16_t highest = INT16_MAX;
 };
 
-const SettingsKey SettingsKeys[] = {
-    {"Data", "Mongon", "Sample", &SettingsRecord::Mongon, true},
-    {"Font", "Name", "ＭＳ Ｐゴシック", &SettingsRecord::FontName, true},
-    {"Font", "Size", "10.0", &SettingsRecord::FontSize, true},
-    {"Font", "Italic", "0", &SettingsRecord::Italic, true},
-    {"Font", "Tick", "0", &SettingsRecord::Tick, true},
-    {"JPEG", "Rate", "50", &SettingsRecord::JpegRate, true},
-    {"JPEG", "Prgrs", "0", &SettingsRecord::JpegPrgrs, true},
-    {"PNG", "Rate", "1", &SettingsRecord::PngRate, true},
-    {"Options", "GIF", "1", &SettingsRecord::Gif, false},
-    {"Animation", "Panel", "0", &SettingsRecord::AnimPanel, true, 0},
-    {"Animation", "Delay", "50", &SettingsRecord::AnimDelay, true, scroll::MinDelayMs, scroll::MaxDelayMs},
-    {"Animation", "Direction", "Left", &SettingsRecord::AnimDirection, true},
-    {"Animation", "Step", "1", &SettingsRecord::AnimStep, true, 1},
+const SettingsBinding SettingsBindings[] = {
+    {settings::KeyId::Mongon, &SettingsRecord::Mongon},
+    {settings::KeyId::FontName, &SettingsRecord::FontName},
+    {settings::KeyId::FontSize, &SettingsRecord::FontSize},
+    {settings::KeyId::Italic, &SettingsRecord::Italic},
+    {settings::KeyId::Tick, &SettingsRecord::Tick},
+    {settings::KeyId::JpegRate, &SettingsRecord::JpegRate},
+    {settings::KeyId::JpegPrgrs, &SettingsRecord::JpegPrgrs},
+    {settings::KeyId::PngRate, &SettingsRecord::PngRate},
+    {settings::KeyId::Gif, &SettingsRecord::Gif},
+    {settings::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
+    {settings::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
+    {settings::KeyId::AnimDirection, &SettingsRecord::AnimDirection},
+    {settings::KeyId::AnimStep, &SettingsRecord::AnimStep},
 };
+static_assert(std::size(SettingsBindings) == std::size(settings::Keys), "every key fills a field");
 
 // Reads one key into the record; a failed conversion is raised again with where the bad text was.
-void readKey(SettingsRecord& record, const SettingsKey& entry) {
+void readKey(SettingsRecord& record, const platform::Profile& file, const SettingsBinding& binding) {
+    const settings::Key& entry = settings::key(binding.key);
     const QString section = QLatin1String(entry.section);
-    const QString key = QLatin1String(entry.key);
-    const QString text = ReadIni(section, key, QString::fromUtf8(entry.defaultValue), record.IniPath);
+    const QString key = QLatin1String(entry.name);
+    const QString text = ReadIni(section, key, QString::fromUtf8(entry.defaultText), file);
     try {
         std::visit(
             [&](auto member) {
@@ -73,12 +71,10 @@ void readKey(SettingsRecord& record, const SettingsKey& entry) {
                         platform::raiseError(platform::ErrTypeMismatch);
                     value = *direction;
                 } else {
-                    value = platform::parseInt16(text);
-                    if (value < entry.lowest || value > entry.highest)
-                        platform::raiseError(platform::ErrOverflow);
+                    value = Value(settings::readWhole(entry, text));
                 }
             },
-            entry.field);
+            binding.field);
     } catch (const platform::RuntimeError& error) {
         throw SettingsError(error.number(), record.IniPath, section, key, text);
     }
@@ -123,10 +119,14 @@ SettingsError::SettingsError(int number, const QString& file, const QString& sec
       m_file(file), m_section(section), m_key(key), m_value(value) {}
 
 SettingsRecord readSettings(const QString& iniPath) {
+    return readSettings(platform::Profile::fromFile(iniPath), iniPath);
+}
+
+SettingsRecord readSettings(const platform::Profile& file, const QString& iniPath) {
     SettingsRecord record;
     record.IniPath = iniPath;
-    for (const SettingsKey& entry : SettingsKeys)
-        readKey(record, entry);
+    for (const SettingsBinding& binding : SettingsBindings)
+        readKey(record, file, binding);
     return record;
 }
 
@@ -149,9 +149,11 @@ void LoadSettings() {
 
 void SaveSettings() {
     QList<platform::ProfileEntry> entries;
-    for (const SettingsKey& entry : SettingsKeys)
+    for (const SettingsBinding& binding : SettingsBindings) {
+        const settings::Key& entry = settings::key(binding.key);
         if (entry.written)
-            entries.append({QLatin1String(entry.section), QLatin1String(entry.key), storedText(Settings, entry.field)});
+            entries.append({QLatin1String(entry.section), QLatin1String(entry.name), storedText(Settings, binding.field)});
+    }
     platform::WritePrivateProfileStrings(entries, Settings.IniPath);
 }
 

@@ -2,6 +2,7 @@
 
 #include "output/writeboard.h"
 #include "platform/errors.h"
+#include "platform/profile.h"
 #include "scroll/animationsettings.h"
 
 #include <QString>
@@ -10,8 +11,8 @@
 
 namespace app {
 
-// The user's settings, kept in Lumidot.Ini between runs. The table in basCommon.cpp names each field's
-// section, key and default.
+// The user's settings, kept in Lumidot.Ini between runs. The table of settings/settingskeys.h names each
+// field's section, key, default and range.
 struct SettingsRecord {
     QString Mongon; // the message on the board
     QString FontName;
@@ -52,9 +53,12 @@ private:
 // hand its values down to the core.
 extern SettingsRecord Settings;
 
-// The settings in a settings file, defaults for what is missing. A value that is not a number, or is out
-// of range, raises SettingsError (13 or 6) naming the file, section, key and value.
+// The settings in a settings file, defaults for what is missing. A value that is not a number, or is beyond
+// 16 bits, raises SettingsError (13 or 6) naming the file, section, key and value; an [Animation] number
+// beyond its range takes the nearest value in it.
 SettingsRecord readSettings(const QString& iniPath);
+// The same from a file already read; iniPath names it in errors and in the record.
+SettingsRecord readSettings(const platform::Profile& file, const QString& iniPath);
 
 // The save options a record holds, as the writers take them.
 output::SaveOptions saveOptionsOf(const SettingsRecord& record);

@@ -12,9 +12,9 @@ constexpr int iniBufferSize = 255;
 
 } // namespace
 
-QString ReadIni(QString section, QString key, QString defaultValue, QString file) {
+QString ReadIni(QString section, QString key, QString defaultValue, const platform::Profile& file) {
     QString buffer;
-    if (platform::GetPrivateProfileString(section, key, defaultValue, buffer, iniBufferSize, file) == 0)
+    if (file.value(section, key, defaultValue, buffer, iniBufferSize) == 0)
         return QString();
     return platform::TrimNull(buffer);
 }

@@ -3,6 +3,7 @@
 #include "app/basCommon.h"
 #include "platform/eventboundary.h"
 #include "scroll/animationsettings.h"
+#include "settings/settingskeys.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -28,13 +29,15 @@ constexpr DirectionChoice DirectionChoices[] = {{scroll::Direction::Left, "左�
                                                 {scroll::Direction::Up, "上へ"},
                                                 {scroll::Direction::Down, "下へ"}};
 
-// What each number box takes: the panel width (0 is the whole board), the delay, the step. A board has at
-// most 32767 pixels a side, so no more cells than that.
-struct NumberRange {
-    int lowest;
-    int highest;
+// The key and the field of each number box, in the boxes' order: the panel width, the delay, the step. A box
+// takes the values its key offers.
+struct NumberBox {
+    settings::KeyId key;
+    int16_t SettingsRecord::*field;
 };
-constexpr NumberRange NumberRanges[] = {{0, 32767}, {scroll::MinDelayMs, scroll::MaxDelayMs}, {1, 32767}};
+constexpr NumberBox NumberBoxes[] = {{settings::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
+                                     {settings::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
+                                     {settings::KeyId::AnimStep, &SettingsRecord::AnimStep}};
 
 } // namespace
 
@@ -60,7 +63,7 @@ void frmAnimation::createControls() {
             break;
         case ControlKind::Number:
             control = NUM[i] = new QSpinBox(this);
-            NUM[i]->setRange(NumberRanges[i].lowest, NumberRanges[i].highest);
+            NUM[i]->setRange(settings::key(NumberBoxes[i].key).lowest, settings::key(NumberBoxes[i].key).highest);
             break;
         case ControlKind::Choice:
             control = DIR = new QComboBox(this);
@@ -84,18 +87,16 @@ void frmAnimation::createControls() {
 }
 
 void frmAnimation::Form_Load() {
-    NUM[0]->setValue(Settings.AnimPanel);
-    NUM[1]->setValue(Settings.AnimDelay);
-    NUM[2]->setValue(Settings.AnimStep);
+    for (size_t i = 0; i < std::size(NumberBoxes); ++i)
+        NUM[i]->setValue(Settings.*NumberBoxes[i].field);
     DIR->setCurrentIndex(DIR->findData(int(Settings.AnimDirection)));
     BTN[0]->setFocus();
 }
 
 void frmAnimation::BTN_Click(int16_t Index) {
     if (Index == 0) {
-        Settings.AnimPanel = int16_t(NUM[0]->value());
-        Settings.AnimDelay = int16_t(NUM[1]->value());
-        Settings.AnimStep = int16_t(NUM[2]->value());
+        for (size_t i = 0; i < std::size(NumberBoxes); ++i)
+            Settings.*NumberBoxes[i].field = int16_t(NUM[i]->value());
         Settings.AnimDirection = scroll::Direction(DIR->currentData().toInt());
         SaveSettings();
     }

@@ -4,6 +4,7 @@
 #include "output/pngsetting.h"
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
+#include "settings/settingskeys.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -57,9 +58,12 @@ void frmJPEG::createControls() {
         }
         case ControlKind::Scale: {
             auto* scale = ASCR[i] = new QScrollBar(Qt::Horizontal, parent);
-            scale->setRange(1, 100);
-            if (i == 1)
-                scale->setRange(0, 2);
+            if (i == 0) { // the JPEG quality, as the settings key offers it
+                const settings::Key& rate = settings::key(settings::KeyId::JpegRate);
+                scale->setRange(rate.lowest, rate.highest);
+            } else { // the PNG setting's places, from the fastest file to the smallest
+                scale->setRange(0, int(std::size(output::PngSettings)) - 1);
+            }
             scale->setSingleStep(1);
             scale->setPageStep(1);
             scale->setValue(1);

@@ -26,9 +26,11 @@ template <typename Int> Int checkedResult(long long value) {
     return static_cast<Int>(value);
 }
 
+// Numbers in files read and write the same in every locale, so a file moves between users and machines:
+// a decimal point and no group separators, whatever the user's locale would print.
 QLocale numberLocale() {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     return locale;
 }
 
@@ -65,8 +67,12 @@ int32_t add32(int32_t a, int32_t b) {
 }
 
 double parseNumber(const QString& text) {
+    QString number = text.trimmed();
+    // A decimal comma, as a German or French user writes a number by hand.
+    if (!number.contains(u'.') && number.count(u',') == 1)
+        number.replace(u',', u'.');
     bool ok = false;
-    const double value = numberLocale().toDouble(text.trimmed(), &ok);
+    const double value = numberLocale().toDouble(number, &ok);
     if (!ok || !std::isfinite(value))
         raiseError(ErrTypeMismatch);
     return value;

@@ -19,14 +19,15 @@ int16_t sub16(int16_t a, int16_t b);
 int32_t mul32(int32_t a, int32_t b);
 int32_t add32(int32_t a, int32_t b);
 
-// Numbers read from text with the user's locale; blanks around the number are ignored.
-// Text that is not a number raises error 13.
+// Numbers read from text the same way in every locale: a decimal point, or a single decimal comma
+// ("10,5"); no group separators; blanks around the number are ignored. Text that is not a number
+// raises error 13.
 double parseNumber(const QString& text);
 int16_t parseInt16(const QString& text);
 float parseSingle(const QString& text);
 
 // Text forms: no leading blank; a float with at most 7 significant digits and no trailing zeros,
-// with the locale's decimal separator (the same one parseNumber expects).
+// with a decimal point in every locale.
 QString formatInt(qint64 value);
 QString formatSingle(float value);
 

@@ -1,10 +1,10 @@
 #include "platform/profile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/wholefile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -14,17 +14,10 @@
 #include <cerrno>
 #include <optional>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
 namespace {
-
-// No settings file is this large; refusing bigger ones keeps a wrong path from filling memory,
-// and refusing to rewrite them means nothing in them is ever lost.
-constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
 
 const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
@@ -79,34 +72,13 @@ QString decodeText(const QByteArray& bytes, bool& lossless) {
     return utf8.hasError() ? decodeCp932(bytes, lossless) : text;
 }
 
-// The file's bytes, or nothing when it is not a readable regular file of sensible size.
+// The file's bytes, or nothing when it is not a readable regular file of sensible size. A file that grew
+// while it was read is being written by someone and is left alone.
 std::optional<QByteArray> readFileBytes(const QString& file) {
-    // Opened without waiting, and judged by what was opened: a FIFO put in the file's place never blocks the read.
-    const int descriptor = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
+    WholeFile read = readWholeFile(file, MaxProfileBytes, FileKinds::RegularOnly);
+    if (!read.ok())
         return std::nullopt;
-    const auto closing = qScopeGuard([descriptor] { ::close(descriptor); });
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxFileBytes)
-        return std::nullopt;
-    // A buffer for what the file holds, not for the limit; one byte more shows a file that grew meanwhile, which
-    // someone is writing and which is left alone.
-    QByteArray bytes(qsizetype(status.st_size) + 1, Qt::Uninitialized);
-    qsizetype size = 0;
-    while (size < bytes.size()) {
-        const ssize_t step = ::read(descriptor, bytes.data() + size, size_t(bytes.size() - size));
-        if (step < 0 && errno == EINTR)
-            continue;
-        if (step < 0)
-            return std::nullopt;
-        if (step == 0)
-            break;
-        size += step;
-    }
-    if (size > status.st_size)
-        return std::nullopt;
-    bytes.truncate(size);
-    return bytes;
+    return std::move(read.bytes);
 }
 
 ProfileText parseProfile(QByteArray bytes) {
@@ -216,19 +188,32 @@ bool saveProfile(const ProfileText& text, const QString& file) {
 
 } // namespace
 
-int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
-                            int size, const QString& file) {
+Profile Profile::fromBytes(const QByteArray& bytes) {
+    Profile profile;
+    profile.m_lines = parseProfile(bytes).lines;
+    return profile;
+}
+
+Profile Profile::fromFile(const QString& file) {
+    const auto bytes = readFileBytes(file);
+    return bytes ? fromBytes(*bytes) : Profile();
+}
+
+int Profile::value(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
+                   int size) const {
     QString value = defaultValue;
-    if (const auto bytes = readFileBytes(file)) {
-        const ProfileText text = parseProfile(*bytes);
-        const Location at = locate(text.lines, section, key);
-        if (at.key >= 0)
-            value = valueOf(text.lines.at(at.key));
-    }
+    const Location at = locate(m_lines, section, key);
+    if (at.key >= 0)
+        value = valueOf(m_lines.at(at.key));
     const QByteArray cut = utf8Prefix(value, qsizetype(size) - 1);
     // Not fromUtf8, which drops a leading U+FEFF: a value may begin with one, and the count must match the text.
     buffer = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom).decode(cut);
     return int(cut.size());
+}
+
+int GetPrivateProfileString(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
+                            int size, const QString& file) {
+    return Profile::fromFile(file).value(section, key, defaultValue, buffer, size);
 }
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {

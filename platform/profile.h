@@ -1,12 +1,34 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // INI profile files: "[section]" lines, "key=value" lines, ";" comments.
 // Names match without regard to case; the first matching section, and in it the first matching key, wins.
 // Files are read as UTF-8, or as CP932 when they are not valid UTF-8, and always written as UTF-8.
 namespace platform {
+
+// No settings file is this large; refusing bigger ones keeps a wrong path from filling memory, and refusing
+// to rewrite them means nothing in them is ever lost.
+inline constexpr qint64 MaxProfileBytes = 16 * 1024 * 1024;
+
+// A profile file's text, read once, to look up any number of keys the way GetPrivateProfileString does.
+class Profile {
+public:
+    Profile() = default; // no file: every key gives its default
+    static Profile fromBytes(const QByteArray& bytes);
+    // Empty when the file is not a readable regular file of at most MaxProfileBytes.
+    static Profile fromFile(const QString& file);
+
+    // As GetPrivateProfileString, from this text.
+    int value(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
+              int size) const;
+
+private:
+    QStringList m_lines;
+};
 
 // Copies the value of key in section (or defaultValue when the file, section or key is missing) into buffer,
 // cut to at most size-1 bytes of UTF-8 on a character boundary; returns that byte count.

@@ -60,6 +60,10 @@ std::optional<Direction> directionNamed(const QString& name) {
     return std::nullopt;
 }
 
+Direction defaultDirection() {
+    return *directionNamed(QString::fromUtf8(settings::key(settings::KeyId::AnimDirection).defaultText));
+}
+
 int panelColumnsOf(const board::CellGrid& cells, const AnimationSettings& settings) {
     return settings.panelColumns == 0 ? cells.columns : settings.panelColumns;
 }

@@ -2,6 +2,7 @@
 
 #include "board/cellgrid.h"
 #include "platform/result.h"
+#include "settings/settingskeys.h"
 
 #include <QImage>
 
@@ -12,21 +13,25 @@ namespace scroll {
 // The way the message moves, one cell per step, exactly as the board's scroll arrows move it.
 enum class Direction { Up, Right, Down, Left };
 
-// How a sign becomes an animation.
-struct AnimationSettings {
-    int panelColumns = 0; // cells the panel shows, from the board's left edge; 0 = the whole board
-    int delayMs = 50;     // how long each frame is shown, MinDelayMs..MaxDelayMs
-    Direction direction = Direction::Left;
-    int step = 1;      // cells the message moves from one frame to the next; must divide the cycle
-    int loopCount = 0; // how many times the whole cycle plays, 0..MaxLoopCount; 0 = forever
-};
-
 // The directions by name: as the settings file stores them ("Left"), and as a user may type them, in any case.
 QString directionName(Direction direction);
 std::optional<Direction> directionNamed(const QString& name);
+// The direction the settings file's default names.
+Direction defaultDirection();
 
-inline constexpr int MinDelayMs = 20;
-inline constexpr int MaxDelayMs = 5000;
+inline constexpr int MinDelayMs = settings::key(settings::KeyId::AnimDelay).lowest;
+inline constexpr int MaxDelayMs = settings::key(settings::KeyId::AnimDelay).highest;
+
+// How a sign becomes an animation; it starts as the settings file's defaults have it.
+struct AnimationSettings {
+    // cells the panel shows, from the board's left edge; 0 = the whole board
+    int panelColumns = settings::defaultWhole(settings::KeyId::AnimPanel);
+    int delayMs = settings::defaultWhole(settings::KeyId::AnimDelay); // how long each frame is shown
+    Direction direction = defaultDirection();
+    // cells the message moves from one frame to the next; must divide the cycle
+    int step = settings::defaultWhole(settings::KeyId::AnimStep);
+    int loopCount = 0; // how many times the whole cycle plays, 0..MaxLoopCount; 0 = forever
+};
 inline constexpr int MaxLoopCount = 65535; // what GIF's and WebP's 16-bit loop fields can say
 // A frame never grows beyond this many pixels (512 MiB of true colour), as no board does.
 inline constexpr qint64 MaxFramePixels = qint64(1) << 27;

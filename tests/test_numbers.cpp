@@ -98,11 +98,23 @@ private slots:
         QCOMPARE(parseSingle(text), value);
     }
 
-    void localeDecimalSeparatorRoundTrips() {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(formatSingle(10.5f), QStringLiteral("10,5"));
-        QCOMPARE(parseSingle(QStringLiteral("10,5")), 10.5f);
-        QCOMPARE(formatSingle(1234.5f), QStringLiteral("1234,5")); // no group separator
+    // A file written under one locale reads back under any other; a decimal comma typed by hand reads too.
+    void numbersReadAndWriteAlikeInEveryLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France);
+        QTest::newRow("C") << QLocale::c();
+    }
+    void numbersReadAndWriteAlikeInEveryLocale() {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        QCOMPARE(formatSingle(10.5f), QStringLiteral("10.5"));
+        QCOMPARE(formatSingle(1234.5f), QStringLiteral("1234.5"));
+        QCOMPARE(parseSingle(QStringLiteral("10.0")), 10.0f);
+        QCOMPARE(parseSingle(QStringLiteral(" 10,5 ")), 10.5f);
+        QCOMPARE(int(parseInt16(QStringLiteral("2,5"))), 2);
+        for (const char* grouped : {"1.234,5", "1,234,567", "1 234"})
+            QVERIFY_THROWS_EXCEPTION(RuntimeError, parseNumber(QString::fromLatin1(grouped)));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,6 +67,10 @@ private slots:
     void fontSizeKeepsFraction();
     void badNumberRaises_data();
     void badNumberRaises();
+    void animationNumbersTakeTheNearestValue_data();
+    void animationNumbersTakeTheNearestValue();
+    void decimalCommaLocale_data();
+    void decimalCommaLocale();
     void message_data();
     void message();
     void handWrittenGifSurvivesSave();
@@ -196,9 +201,7 @@ void TestSettings::badNumberRaises_data() {
     QTest::newRow("rate overflow") << settingsFile({{"JPEG/Rate", "40000"}}) << "[JPEG] Rate" << "40000" << 6;
     QTest::newRow("word italic") << settingsFile({{"Font/Italic", "yes"}}) << "[Font] Italic" << "yes" << 13;
     QTest::newRow("word gif") << settingsFile() + "[Options]\nGIF=no\n" << "[Options] GIF" << "no" << 13;
-    QTest::newRow("delay too short") << settingsFile({{"Animation/Delay", "19"}}) << "[Animation] Delay" << "19" << 6;
-    QTest::newRow("step 0") << settingsFile({{"Animation/Step", "0"}}) << "[Animation] Step" << "0" << 6;
-    QTest::newRow("negative panel") << settingsFile({{"Animation/Panel", "-1"}}) << "[Animation] Panel" << "-1" << 6;
+    QTest::newRow("word delay") << settingsFile({{"Animation/Delay", "fast"}}) << "[Animation] Delay" << "fast" << 13;
     QTest::newRow("unknown direction") << settingsFile({{"Animation/Direction", "Sideways"}})
                                        << "[Animation] Direction" << "Sideways" << 13;
     // clang-format on
@@ -224,6 +227,53 @@ void TestSettings::badNumberRaises() {
     }
     QCOMPARE(readFile(iniPath()), file);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestSettings::animationNumbersTakeTheNearestValue_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored");
+    // clang-format off
+    QTest::newRow("delay too short") << "Animation/Delay" << "5" << "20";
+    QTest::newRow("delay beyond 16 bits") << "Animation/Delay" << "1e9" << "5000";
+    QTest::newRow("step 0") << "Animation/Step" << "0" << "1";
+    QTest::newRow("negative panel") << "Animation/Panel" << "-1" << "0";
+    QTest::newRow("panel beyond 16 bits") << "Animation/Panel" << "40000" << "32767";
+    // clang-format on
+}
+
+// The window starts with the nearest value it can show, and the start-up save writes that value.
+void TestSettings::animationNumbersTakeTheNearestValue() {
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    writeFile(iniPath(), settingsFile({{key, text}}));
+    app::LoadSettings();
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), settingsFile({{key, stored}}));
+}
+
+void TestSettings::decimalCommaLocale_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France);
+}
+
+// The built-in "10.0" reads in every locale; what one locale writes, another reads; a hand-written "10,5" reads.
+void TestSettings::decimalCommaLocale() {
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    app::LoadSettings();
+    QCOMPARE(Settings.FontSize, 10.0f);
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), settingsFile());
+
+    writeFile(iniPath(), settingsFile({{"Font/Size", "10,5"}}));
+    app::LoadSettings();
+    QCOMPARE(Settings.FontSize, 10.5f);
+    app::SaveSettings();
+    QCOMPARE(readFile(iniPath()), settingsFile({{"Font/Size", "10.5"}}));
 }
 
 void TestSettings::message_data() {
