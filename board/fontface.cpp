@@ -1,6 +1,7 @@
 #include "board/fontface.h"
 
 #include "board/DrawBoard.h"
+#include "board/basFontListGet.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
 
@@ -8,6 +9,8 @@
 #include <QStringList>
 
 #include <cmath>
+
+#include <fontconfig/fontconfig.h>
 
 namespace board {
 
@@ -45,6 +48,40 @@ void registerJapaneseFaceSubstitutions() {
         QFont::insertSubstitutions(QString::fromUtf8(substitution.japaneseName), substitution.substitutes);
         QFont::insertSubstitutions(QString::fromUtf8(substitution.englishName), substitution.substitutes);
     }
+}
+
+std::optional<QString> fontFamilyFor(const QString& name) {
+    QStringList listed;
+    GetFontList(listed);
+    const auto listedAs = [&listed](const QString& wanted) -> std::optional<QString> {
+        for (const QString& family : listed) {
+            const QString withoutFoundry = family.left(family.indexOf(QLatin1String(" [")));
+            if (wanted.compare(family, Qt::CaseInsensitive) == 0 ||
+                wanted.compare(withoutFoundry, Qt::CaseInsensitive) == 0)
+                return family;
+        }
+        return std::nullopt;
+    };
+    for (const QString& wanted : QStringList{name} + QFont::substitutes(name))
+        if (listedAs(wanted))
+            return name;
+
+    // Every family name of the fonts that have name among theirs.
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.toUtf8().constData()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    std::optional<QString> found;
+    for (int i = 0; fonts && !found && i < fonts->nfont; ++i) {
+        FcChar8* family = nullptr;
+        for (int n = 0; !found && FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
+            found = listedAs(QString::fromUtf8(reinterpret_cast<const char*>(family)));
+    }
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    return found;
 }
 
 QString reportedFontName(const QFont& font) {

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+#include <optional>
+
 namespace board {
 
 struct BoardState;
@@ -11,6 +13,12 @@ struct BoardState;
 // substitutions for their closest installed equivalents, so a settings file made on Windows, or the
 // default face, draws a real Japanese Gothic or Mincho.
 void registerJapaneseFaceSubstitutions();
+
+// The family to give a font for a face named name: name itself when the font list holds it (in any case,
+// with or without its foundry) or a Windows face substitution stands in for it; the listed family when name
+// is another of that face's names, as fontconfig knows it ("IPAゴシック" for IPAGothic); nothing when no
+// listed face has that name.
+std::optional<QString> fontFamilyFor(const QString& name);
 
 // What a surface reports as its font: the family it really draws with, and its size in points.
 QString reportedFontName(const QFont& font);

@@ -10,14 +10,13 @@ namespace {
 // The formats the window offers, the first preselected.
 struct AnimationFilter {
     const char* description; // UTF-8
-    const char* extension;
     scroll::AnimationFormat format;
 };
 const AnimationFilter AnimationFilters[] = {
-    {"GIF アニメーション", ".gif", scroll::AnimationFormat::Gif},
-    {"WebP アニメーション", ".webp", scroll::AnimationFormat::WebP},
-    {"APNG", ".png", scroll::AnimationFormat::Apng},
-    {"LED パネル用 C ヘッダー", ".h", scroll::AnimationFormat::CHeader},
+    {"GIF アニメーション", scroll::AnimationFormat::Gif},
+    {"WebP アニメーション", scroll::AnimationFormat::WebP},
+    {"APNG", scroll::AnimationFormat::Apng},
+    {"LED パネル用 C ヘッダー", scroll::AnimationFormat::CHeader},
 };
 
 const AnimationFilter& filterNumbered(int32_t filterIndex) {
@@ -31,14 +30,14 @@ QString animationFilterPattern() {
     const QChar nul(0);
     QString pattern;
     for (const AnimationFilter& filter : AnimationFilters)
-        pattern +=
-            QString::fromUtf8(filter.description) + nul + QLatin1Char('*') + QLatin1String(filter.extension) + nul;
+        pattern += QString::fromUtf8(filter.description) + nul + QLatin1Char('*') +
+                   platform::extensionOf(filter.format) + nul;
     return pattern;
 }
 
 QString settleAnimationName(const QString& name, int32_t filterIndex) {
     const AnimationFilter& filter = filterNumbered(filterIndex);
-    return scroll::animationFormatOf(name) == filter.format ? name : name + QLatin1String(filter.extension);
+    return scroll::animationFormatOf(name) == filter.format ? name : name + platform::extensionOf(filter.format);
 }
 
 void SaveAnimation(const scroll::Sign& sign, const scroll::AnimationSettings& settings, QObject* owner,

@@ -29,18 +29,23 @@ constexpr int maxLinks = 40;
 struct TemporarySlot {
     std::atomic<bool> taken{false};
     std::atomic<bool> live{false}; // path holds a file to remove
+    bool folder = false;           // path is a folder, removed once the files in it are
     char path[PATH_MAX];
 };
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler reads these flags");
 TemporarySlot temporaries[16];
 
-int registerTemporary(const QByteArray& path) {
+// The signals that end a process which could still clean up after itself (SIGQUIT's core dump included).
+constexpr int interruptingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+int registerTemporary(const QByteArray& path, bool folder = false) {
     if (path.size() >= PATH_MAX)
         return -1;
     for (int i = 0; i < int(std::size(temporaries)); ++i) {
         TemporarySlot& slot = temporaries[i];
         if (slot.taken.exchange(true))
             continue;
+        slot.folder = folder;
         std::memcpy(slot.path, path.constData(), size_t(path.size()) + 1);
         slot.live.store(true, std::memory_order_release);
         return i;
@@ -57,8 +62,12 @@ void unregisterTemporary(int index) {
 
 extern "C" void removeTemporariesAndEnd(int signal) {
     for (TemporarySlot& slot : temporaries) {
-        if (slot.live.load(std::memory_order_acquire))
+        if (slot.live.load(std::memory_order_acquire) && !slot.folder)
             ::unlink(slot.path);
+    }
+    for (TemporarySlot& slot : temporaries) {
+        if (slot.live.load(std::memory_order_acquire) && slot.folder)
+            ::rmdir(slot.path);
     }
     // SA_RESETHAND restored the default action; the signal is delivered again when this handler returns.
     ::raise(signal);
@@ -71,7 +80,7 @@ public:
     InterruptionsHeld() {
         sigset_t held;
         sigemptyset(&held);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        for (const int signal : interruptingSignals)
             sigaddset(&held, signal);
         pthread_sigmask(SIG_BLOCK, &held, &m_previous);
     }
@@ -309,7 +318,7 @@ void AtomicFile::close() {
 }
 
 void removeTemporaryFilesOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : interruptingSignals) {
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
             continue; // nohup and the like keep their ignored signals
@@ -319,6 +328,15 @@ void removeTemporaryFilesOnSignals() {
         removing.sa_flags = SA_RESETHAND;
         ::sigaction(signal, &removing, nullptr);
     }
+}
+
+RemovedOnSignals::RemovedOnSignals(const QString& path, bool folder) {
+    const InterruptionsHeld held;
+    m_slot = registerTemporary(QFile::encodeName(path), folder);
+}
+
+RemovedOnSignals::~RemovedOnSignals() {
+    unregisterTemporary(m_slot);
 }
 
 } // namespace platform

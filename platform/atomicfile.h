@@ -48,8 +48,22 @@ private:
     Result m_result;
 };
 
-// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove every temporary file of an unfinished
-// AtomicFile, then end the process as the signal would have. Signals the process ignores stay ignored.
+// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove every temporary file of an unfinished
+// AtomicFile (and every path a RemovedOnSignals holds), then end the process as the signal would have.
+// Signals the process ignores stay ignored.
 void removeTemporaryFilesOnSignals();
+
+// A temporary path of the caller's own that those handlers remove while this lives: a file, or a folder,
+// removed after the files once it is empty (a private folder that AtomicFile writes into).
+class RemovedOnSignals {
+public:
+    RemovedOnSignals(const QString& path, bool folder);
+    ~RemovedOnSignals();
+    RemovedOnSignals(const RemovedOnSignals&) = delete;
+    RemovedOnSignals& operator=(const RemovedOnSignals&) = delete;
+
+private:
+    int m_slot = -1;
+};
 
 } // namespace platform

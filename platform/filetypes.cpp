@@ -1,5 +1,7 @@
 #include "platform/filetypes.h"
 
+#include <QFileInfo>
+
 namespace platform {
 
 namespace {
@@ -18,11 +20,18 @@ QString FileExtension(const QString& fileName) {
     return fileName.right(4).toUpper();
 }
 
+const OutputFileType* outputTypeNamed(const QString& extension) {
+    for (const OutputFileType& type : OutputFileTypes)
+        if (extension.compare(QLatin1String(type.extension), Qt::CaseInsensitive) == 0)
+            return &type;
+    return nullptr;
+}
+
 std::optional<ImageFormat> boardFormatNamed(const QString& fileName) {
     const QString extension = FileExtension(fileName);
-    for (const ImageFileType& type : BoardImageTypes)
-        if (extension == QLatin1String(type.extension))
-            return type.format;
+    for (const OutputFileType& type : OutputFileTypes)
+        if (type.boardDialog && extension == u'.' + QString::fromLatin1(type.extension).toUpper())
+            return type.still;
     return std::nullopt;
 }
 
@@ -31,9 +40,21 @@ ImageFormat saveFormatOf(const QString& fileName) {
 }
 
 QString extensionOf(ImageFormat format) {
-    for (const ImageFileType& type : BoardImageTypes)
-        if (type.format == format)
-            return QLatin1String(type.extension);
+    for (const OutputFileType& type : OutputFileTypes)
+        if (type.boardDialog && type.still == format)
+            return u'.' + QString::fromLatin1(type.extension).toUpper();
+    return QString();
+}
+
+std::optional<AnimationFormat> animationFormatOf(const QString& fileName) {
+    const OutputFileType* type = outputTypeNamed(QFileInfo(fileName).suffix());
+    return type ? type->animation : std::nullopt;
+}
+
+QString extensionOf(AnimationFormat format) {
+    for (const OutputFileType& type : OutputFileTypes)
+        if (type.animation == format)
+            return u'.' + QLatin1String(type.extension);
     return QString();
 }
 

@@ -9,8 +9,6 @@
 #include "scroll/pbmencoder.h"
 #include "scroll/webpencoder.h"
 
-#include <QFileInfo>
-
 #include <cerrno>
 #include <memory>
 
@@ -42,21 +40,6 @@ platform::Result concerning(platform::Result result, const QString& fileName) {
 }
 
 } // namespace
-
-std::optional<AnimationFormat> animationFormatOf(const QString& fileName) {
-    const QString extension = QFileInfo(fileName).suffix().toLower();
-    if (extension == QLatin1String("gif"))
-        return AnimationFormat::Gif;
-    if (extension == QLatin1String("webp"))
-        return AnimationFormat::WebP;
-    if (extension == QLatin1String("png"))
-        return AnimationFormat::Apng;
-    if (extension == QLatin1String("pbm"))
-        return AnimationFormat::Pbm;
-    if (extension == QLatin1String("h"))
-        return AnimationFormat::CHeader;
-    return std::nullopt;
-}
 
 platform::Result writeAnimation(const Sign& sign, const AnimationSettings& settings, const QString& fileName,
                                 AnimationFormat format) {

@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using scroll::AnimationFormat;
 using testsupport::readAll;
 
@@ -34,10 +36,14 @@ struct Outcome {
 
 // Runs lumidot-render as a script would, without a desktop session (no XDG_RUNTIME_DIR), so that any
 // warning Qt prints about it shows.
-Outcome render(const QStringList& arguments, const QByteArray& input = {}) {
+Outcome render(const QStringList& arguments, const QByteArray& input = {}, const QString& locale = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!locale.isEmpty()) {
+        environment.insert(QStringLiteral("LC_ALL"), locale);
+        environment.insert(QStringLiteral("LANG"), locale);
+    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(LUMIDOT_RENDER), arguments);
     process.write(input);
@@ -58,6 +64,15 @@ bool onlyOwnEnglishMessages(const QString& errors) {
             return false; // Japanese
     }
     return true;
+}
+
+// The lines fc-list prints for a query, fontconfig's own answer, apart from the code under test.
+QStringList fcList(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("fc-list"), arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 // The board's size in cells, from a still render of message.
@@ -395,6 +410,107 @@ private slots:
         QCOMPARE(decoded.frames.size(), cycle / step);
         QCOMPARE(decoded.frames[0].width(), 6 * ui::builtinLitDot().width());
         QCOMPARE(decoded.delaysMs[0], delay);
+    }
+
+    // The built-in defaults read alike in a decimal-comma locale: the same board as anywhere else.
+    void decimalCommaLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("German") << "de_DE.UTF-8";
+        QTest::newRow("French") << "fr_FR.UTF-8";
+    }
+    void decimalCommaLocale() {
+        QFETCH(QString, locale);
+        const Outcome outcome = render({"Hi", path("locale.png")}, {}, locale);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.errors.isEmpty(), qPrintable(outcome.errors));
+        QCOMPARE(readAll(path("locale.png")), readAll(path("hi.png")));
+    }
+
+    // A message or settings file that no board could use, or that would wait forever, is refused at once.
+    void inputsThatCannotBeRead_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+        for (const char* option : {"message-file", "settings"}) {
+            QTest::addRow("%s /dev/zero", option) << option << "/dev/zero" << "larger than";
+            QTest::addRow("%s of 1 GiB", option) << option << "huge.txt" << "larger than";
+            QTest::addRow("%s, a named pipe nobody writes to", option) << option << "pipe" << "no program writes";
+        }
+    }
+    void inputsThatCannotBeRead() {
+        QFETCH(QString, option);
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        if (!file.startsWith(u'/'))
+            file = path(file);
+        QFile huge(path("huge.txt"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30)); // sparse: takes no disk
+        huge.close();
+        QVERIFY(QFile::exists(path("pipe")) || mkfifo(QFile::encodeName(path("pipe")).constData(), 0600) == 0);
+        const QStringList message = option == "settings" ? QStringList{"Hi"} : QStringList{};
+        const Outcome outcome = render(QStringList{"--" + option, file} + message + QStringList{path("x.png")});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.errors.contains(file) && outcome.errors.contains(reason), qPrintable(outcome.errors));
+        QVERIFY(!QFile::exists(path("x.png")));
+    }
+
+    // The settings come from the bytes of one read, so standard input and pipes serve as files do.
+    void settingsFromStandardInputOrAPipe_data() {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("standard input") << "-";
+        QTest::newRow("a pipe by its name") << "/dev/stdin";
+    }
+    void settingsFromStandardInputOrAPipe() {
+        QFETCH(QString, source);
+        QVERIFY(renders({"--size", "20", "Hi", path("size20.png")}));
+        const Outcome outcome = render({"--settings", source, "Hi", path("piped.png")}, "[Font]\nSize=20\n");
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.errors.isEmpty(), qPrintable(outcome.errors));
+        QCOMPARE(readAll(path("piped.png")), readAll(path("size20.png")));
+        QVERIFY(readAll(path("piped.png")) != readAll(path("hi.png")));
+    }
+
+    // fontconfig names a face in each language it has names in ("IPAGothic,IPAゴシック"); any of them will do.
+    void aFaceByAnyOfItsNames() {
+        QStringList listed;
+        board::GetFontList(listed);
+        QStringList names;
+        for (const QString& line : fcList({":", "family"})) {
+            names = line.split(u',');
+            if (names.size() > 1 && listed.contains(names.first()))
+                break;
+            names.clear();
+        }
+        if (names.isEmpty())
+            QSKIP("no listed face has a second name here");
+        QVERIFY(renders({"--font", names.first(), "Hi", path("first-name.png")}));
+        QVERIFY(renders({"--font", names.last(), "Hi", path("other-name.png")}));
+        QCOMPARE(readAll(path("other-name.png")), readAll(path("first-name.png")));
+    }
+
+    // A character no installed face has is named on standard error, and the board is still written; one
+    // that a stand-in face draws is not.
+    void charactersNoFaceCanDrawAreNamed() {
+        const auto facesWith = [](char32_t character, const QString& family = {}) {
+            return fcList({family + QStringLiteral(":charset=%1").arg(uint(character), 0, 16), "family"});
+        };
+        char32_t undrawable = 0;
+        char32_t byStandIn = 0;
+        for (const char32_t c : {U'\U00013000', U'\U0010FFFD', U'\U0001F363'})
+            if (!undrawable && facesWith(c).isEmpty())
+                undrawable = c;
+        for (const char32_t c : {U'\u0E01', U'\uD55C', U'\U0001F363'})
+            if (!byStandIn && !facesWith(c).isEmpty() && facesWith(c, "IPAPGothic").isEmpty())
+                byStandIn = c;
+        if (!undrawable || !byStandIn)
+            QSKIP("every candidate character is drawn here, or none by a stand-in");
+        const auto codePoint = [](char32_t c) { return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper(); };
+        const Outcome outcome = render({"H" + QString::fromUcs4(&undrawable, 1) + QString::fromUcs4(&byStandIn, 1),
+                                        path("boxes.png")});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(outcome.errors.contains(codePoint(undrawable)), qPrintable(outcome.errors));
+        QVERIFY2(!outcome.errors.contains(codePoint(byStandIn)), qPrintable(outcome.errors));
+        QVERIFY(!QImage(path("boxes.png")).isNull());
     }
 
     void bitPatternsHoldOneFrameUnlessAnimated_data() {

@@ -1,0 +1,279 @@
+#include "render/job.h"
+
+#include "app/basCommon.h"
+#include "board/DrawBoard.h"
+#include "board/fontface.h"
+#include "board/missingglyphs.h"
+#include "board/rotation.h"
+#include "dots/LoadDotImage.h"
+#include "output/writeboard.h"
+#include "platform/errors.h"
+#include "platform/failuretexts.h"
+#include "platform/numbers.h"
+#include "platform/profile.h"
+#include "platform/wholefile.h"
+#include "render/target.h"
+#include "scroll/framesequence.h"
+#include "scroll/writeanimation.h"
+#include "ui/pictures.h"
+
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <unistd.h>
+
+namespace render {
+
+namespace {
+
+using platform::Language;
+
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+bool isStandardInput(const QString& fileName) {
+    return fileName == QLatin1String("-");
+}
+
+QString shownName(const QString& fileName) {
+    return isStandardInput(fileName) ? QStringLiteral("standard input") : quoted(fileName);
+}
+
+// The whole content of a file the user named, or of standard input for "-", at most limit bytes.
+QByteArray readWhole(const QString& fileName, const QString& what, qint64 limit) {
+    using Problem = platform::WholeFile::Problem;
+    const platform::WholeFile read = isStandardInput(fileName) ? platform::readWhole(STDIN_FILENO, limit)
+                                                               : platform::readWholeFile(fileName, limit);
+    QString reason;
+    switch (read.problem) {
+    case Problem::None:
+        return read.bytes;
+    case Problem::System:
+        reason = platform::systemReason(read.systemError, Language::English);
+        break;
+    case Problem::TooLarge:
+        reason = QStringLiteral("it is larger than %1 bytes, more than lumidot-render takes").arg(limit);
+        break;
+    case Problem::NotRegularFile:
+        reason = QStringLiteral("it is not a regular file");
+        break;
+    case Problem::NobodyWrites:
+        reason = QStringLiteral("it is a named pipe that no program writes to");
+        break;
+    case Problem::Changed:
+        reason = QStringLiteral("it grew while it was read");
+        break;
+    }
+    throw RenderError{QStringLiteral("cannot read the %1 %2: %3")
+                          .arg(what, isStandardInput(fileName) ? QStringLiteral("from standard input") : quoted(fileName),
+                               reason)};
+}
+
+// The message of a message file: UTF-8 text, one final line break dropped (an editor's last line ends in one).
+QString messageFrom(const QString& fileName) {
+    const QByteArray bytes = readWhole(fileName, QStringLiteral("message file"), MaxMessageBytes);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString message = decoder(bytes);
+    if (decoder.hasError())
+        throw RenderError{QStringLiteral("the message file %1 is not UTF-8 text")
+                              .arg(isStandardInput(fileName) ? QStringLiteral("on standard input") : quoted(fileName))};
+    if (message.endsWith(QLatin1String("\r\n")))
+        message.chop(2);
+    else if (message.endsWith(u'\n'))
+        message.chop(1);
+    return message;
+}
+
+// Defaults come from the settings file when one is named, read once (so a pipe or standard input serves), else
+// the program's own; the file is never written.
+app::SettingsRecord settingsOf(const Request& request) {
+    if (!request.settingsFile)
+        return app::readSettings(platform::Profile(), QString());
+    const QString& fileName = *request.settingsFile;
+    if (!isStandardInput(fileName) && QFileInfo(fileName).isDir())
+        throw RenderError{QStringLiteral("the settings file %1 is a folder").arg(quoted(fileName))};
+    const QByteArray bytes = readWhole(fileName, QStringLiteral("settings file"), platform::MaxProfileBytes);
+    const app::SettingsRecord settings = app::readSettings(
+        platform::Profile::fromBytes(bytes), isStandardInput(fileName) ? QStringLiteral("standard input") : fileName);
+    // The writers take these in a byte; the window stores what a hand-edited file says.
+    const std::pair<const char*, int16_t> byteValues[] = {{"[JPEG] Rate", settings.JpegRate},
+                                                          {"[PNG] Rate", settings.PngRate}};
+    for (const auto& [key, value] : byteValues)
+        if (value < 0 || value > 255)
+            throw RenderError{QStringLiteral("the settings file %1 has %2=%3, beyond 0 to 255")
+                                  .arg(shownName(fileName), QLatin1String(key))
+                                  .arg(value)};
+    return settings;
+}
+
+void loadDot(board::BoardState& state, const QString& fileName, int16_t index) {
+    const QString which = index == 0 ? QStringLiteral("lit") : QStringLiteral("unlit");
+    if (!QFileInfo(fileName).isFile())
+        throw RenderError{QStringLiteral("the %1 dot image %2 does not exist").arg(which, quoted(fileName))};
+    if (dots::LoadDotImage(state, fileName, index) != 0)
+        throw RenderError{QStringLiteral("the %1 dot image %2 cannot be read as a BMP, ICO, JPEG, GIF or PNG image")
+                              .arg(which, quoted(fileName))};
+}
+
+// The board the window shows for message in the end. The window's mask starts at its laid-out size and
+// cuts a longer message at the first render; from the second render on it is as large as the board, so
+// the message shows whole. A mask of the message's own size gives that board in one pass.
+board::BoardState renderedBoard(const QString& message, const QString& face, const app::SettingsRecord& settings,
+                                const Request& request) {
+    board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    const float points = request.size.value_or(settings.FontSize);
+    board::applyFont(state, face, platform::formatSingle(points), request.italic || settings.Italic != 0,
+                     request.bold || settings.Tick != 0);
+    if (request.lit)
+        loadDot(state, *request.lit, 0);
+    if (request.unlit)
+        loadDot(state, *request.unlit, 1);
+    state.SizeMongon.setCaption(message);
+    state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
+    board::DrawBoard(state, message);
+    return state;
+}
+
+// A failed write, in English, naming the file.
+RenderError writeFailure(const platform::Result& result) {
+    return RenderError{platform::failureText(result, Language::English)};
+}
+
+// Whether the animation settings suit the sign: a step that does not divide the cycle is a bad value of
+// the command line (or the settings file); a board without cells or too large a frame is a failed render.
+void check(const scroll::Sign& sign, const scroll::AnimationSettings& animation, const QString& output) {
+    platform::Result checked = scroll::checkSettings(sign, animation);
+    if (checked.ok())
+        return;
+    checked.file = output;
+    if (checked.failure == platform::Failure::BadAnimationSetting)
+        throw UsageError{platform::failureText(checked, Language::English)};
+    throw writeFailure(checked);
+}
+
+board::RotationDirection rotationOf(scroll::Direction direction) {
+    switch (direction) {
+    case scroll::Direction::Up:
+        return board::RotateUp;
+    case scroll::Direction::Right:
+        return board::RotateRight;
+    case scroll::Direction::Down:
+        return board::RotateDown;
+    case scroll::Direction::Left:
+        break;
+    }
+    return board::RotateLeft;
+}
+
+// Numbered files of the whole board, each animation.step one-cell rotations after the one before, as the
+// window's arrows turn it. A board narrower than the panel is first widened with unlit cells as the
+// animation widens it, so that frame k cut to the panel is the animation's frame k.
+void writeFrames(board::BoardState& state, const scroll::AnimationSettings& animation, int frames,
+                 const QString& output, platform::ImageFormat format, const output::SaveOptions& options) {
+    const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
+    if (scroll::panelColumnsOf(sign.cells, animation) > sign.cells.columns) {
+        scroll::AnimationSettings oneStep = animation;
+        oneStep.step = 1;
+        const scroll::FrameSequence widened(sign, oneStep);
+        QImage picture;
+        if (!widened.drawFrame(0, picture))
+            throw RenderError{
+                QStringLiteral("cannot widen the board to the panel for %1: %2")
+                    .arg(quoted(output), platform::errorDescription(platform::ErrOutOfMemory, Language::English))};
+        state.Board.setPicture(picture);
+        state.Cells = widened.panelCells(0);
+    }
+    if (frames == 0)
+        frames = scroll::cycleOf(sign.cells, animation) / animation.step;
+    for (int frame = 1; frame <= frames; ++frame) {
+        for (int turn = 0; frame > 1 && turn < animation.step; ++turn)
+            board::rotateBoard(state, rotationOf(animation.direction));
+        const QString fileName = frameName(output, frame, frames);
+        if (const platform::Result written = output::writeBoard(state.Board, fileName, format, options); !written.ok())
+            throw RenderError{writeFailure(written).text +
+                              QStringLiteral(" (%1 of %2 frames were written)").arg(frame - 1).arg(frames)};
+    }
+}
+
+// "🍣 (U+1F363)" for each character, comma-separated.
+QString namedCharacters(const QList<char32_t>& characters) {
+    QStringList names;
+    for (const char32_t character : characters)
+        names << QStringLiteral("%1 (U+%2)")
+                     .arg(QString::fromUcs4(&character, 1))
+                     .arg(uint(character), 4, 16, QLatin1Char('0'))
+                     .toUpper();
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+void run(const Request& request, const std::function<void(const QString&)>& warn) {
+    const app::SettingsRecord settings = settingsOf(request);
+    const QString message = request.messageFile ? messageFrom(*request.messageFile) : *request.message;
+    QString face = settings.FontName;
+    if (request.font) {
+        const std::optional<QString> listed = board::fontFamilyFor(*request.font);
+        if (!listed)
+            throw RenderError{
+                QStringLiteral("the font %1 is not installed (lumidot-render --list-fonts lists the faces)")
+                    .arg(quoted(*request.font))};
+        face = *listed;
+    }
+    const QString shownOutput =
+        request.output == QLatin1String("-") ? QStringLiteral("standard output") : request.output;
+
+    board::BoardState state = [&] {
+        try {
+            return renderedBoard(message, face, settings, request);
+        } catch (const platform::RuntimeError& error) {
+            throw RenderError{
+                QStringLiteral("cannot render the board for %1: %2 (run-time error %3)")
+                    .arg(quoted(shownOutput), platform::errorDescription(error.number(), Language::English))
+                    .arg(error.number())};
+        }
+    }();
+    if (const QList<char32_t> missing = board::undrawableCharacters(state.TempPic.font(), message); !missing.isEmpty())
+        warn(QStringLiteral("the font %1 and the faces that stand in for it cannot draw %2: they show as empty boxes")
+                 .arg(quoted(board::reportedFontName(state.TempPic.font())), namedCharacters(missing)));
+
+    output::SaveOptions options = app::saveOptionsOf(settings);
+    options.jpegRate = request.quality.value_or(options.jpegRate);
+    options.progressiveJpeg = request.progressive || options.progressiveJpeg;
+    options.pngRate = request.pngSetting.value_or(options.pngRate);
+    scroll::AnimationSettings animation = app::animationSettingsOf(settings);
+    animation.panelColumns = request.panel.value_or(animation.panelColumns);
+    animation.delayMs = request.delay.value_or(animation.delayMs);
+    animation.step = request.step.value_or(animation.step);
+    animation.loopCount = request.loop.value_or(animation.loopCount);
+    animation.direction = request.direction.value_or(animation.direction);
+    const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
+
+    Target target(request.output, *request.type);
+    switch (request.writes) {
+    case Writes::Board:
+        if (const platform::Result written =
+                output::writeBoard(state.Board, target.fileName(), *request.type->still, options);
+            !written.ok())
+            throw writeFailure(written);
+        break;
+    case Writes::Frames:
+        check(sign, animation, shownOutput);
+        writeFrames(state, animation, *request.frames, request.output, *request.type->still, options);
+        break;
+    case Writes::FirstFrame:
+        animation.step = scroll::cycleOf(sign.cells, animation); // one step brings the board round: one frame
+        [[fallthrough]];
+    case Writes::Animation:
+        check(sign, animation, shownOutput);
+        if (const platform::Result written =
+                scroll::writeAnimation(sign, animation, target.fileName(), *request.type->animation);
+            !written.ok())
+            throw writeFailure(written);
+        break;
+    }
+    target.deliver();
+}
+
+} // namespace render

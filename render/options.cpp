@@ -1,0 +1,318 @@
+#include "render/options.h"
+
+#include "output/pngsetting.h"
+#include "output/writeboard.h"
+#include "platform/errors.h"
+#include "platform/numbers.h"
+#include "settings/settingskeys.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace render {
+
+namespace {
+
+using platform::OutputFileType;
+using settings::KeyId;
+
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+QString option(const char* name) {
+    return QLatin1String(name);
+}
+
+// The extensions of the output types that can hold an animation, or of all, each after prefix.
+QString outputTypeNames(const QString& prefix, bool animatedOnly = false) {
+    QStringList names;
+    for (const OutputFileType& type : platform::OutputFileTypes)
+        if (!type.alias && (type.animation || !animatedOnly))
+            names << prefix + QLatin1String(type.extension);
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// Numbers read the same way as in the settings file, in every locale.
+double numberOption(const QCommandLineParser& parser, const QString& name, double lowest, double highest) {
+    const auto value = [&]() -> std::optional<double> {
+        try {
+            return platform::parseNumber(parser.value(name));
+        } catch (const platform::RuntimeError&) {
+            return std::nullopt;
+        }
+    }();
+    if (!value || *value < lowest || *value > highest)
+        throw UsageError{QStringLiteral("--%1 must be a number from %2 to %3, not %4")
+                             .arg(name)
+                             .arg(lowest)
+                             .arg(highest)
+                             .arg(quoted(parser.value(name)))};
+    return *value;
+}
+
+int wholeOption(const QCommandLineParser& parser, const QString& name, int lowest, int highest) {
+    const double value = numberOption(parser, name, lowest, highest);
+    if (value != int(value))
+        throw UsageError{QStringLiteral("--%1 must be a whole number, not %2").arg(name, quoted(parser.value(name)))};
+    return int(value);
+}
+
+// A whole-number option that sets a settings key, in the values the key offers.
+std::optional<int> keyOption(const QCommandLineParser& parser, const char* name, KeyId key) {
+    if (!parser.isSet(option(name)))
+        return std::nullopt;
+    return wholeOption(parser, option(name), settings::key(key).lowest, settings::key(key).highest);
+}
+
+std::optional<QString> textOption(const QCommandLineParser& parser, const char* name) {
+    if (!parser.isSet(option(name)))
+        return std::nullopt;
+    return parser.value(option(name));
+}
+
+int16_t pngSettingOf(const QCommandLineParser& parser) {
+    const bool byName = parser.isSet(QStringLiteral("png-compression"));
+    if (byName && parser.isSet(QStringLiteral("png-setting")))
+        throw UsageError{QStringLiteral("give --png-compression or --png-setting, not both")};
+    if (!byName) {
+        const settings::Key& key = settings::key(KeyId::PngRate);
+        return int16_t(wholeOption(parser, QStringLiteral("png-setting"), key.lowest, key.highest));
+    }
+    const QString name = parser.value(QStringLiteral("png-compression"));
+    QStringList names;
+    for (const output::PngSetting& setting : output::PngSettings) {
+        if (name.compare(QLatin1String(setting.name), Qt::CaseInsensitive) == 0)
+            return setting.stored;
+        names << QLatin1String(setting.name);
+    }
+    throw UsageError{
+        QStringLiteral("--png-compression must be %1, not %2").arg(names.join(QStringLiteral(", ")), quoted(name))};
+}
+
+// Options that only one format's writer takes are refused with any other output, never ignored.
+void checkFormatOptions(const QCommandLineParser& parser, const Request& request) {
+    const bool board = request.writes == Writes::Board || request.writes == Writes::Frames;
+    const auto writtenAs = [&](platform::ImageFormat format) { return board && request.type->still == format; };
+    for (const char* name : {"quality", "progressive"})
+        if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Jpeg))
+            throw UsageError{QStringLiteral("--%1 is for a JPEG picture (.jpg), not for this output")
+                                 .arg(QLatin1String(name))};
+    for (const char* name : {"png-compression", "png-setting"})
+        if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Png))
+            throw UsageError{QStringLiteral("--%1 is for a PNG picture (.png without --animate), not for this output")
+                                 .arg(QLatin1String(name))};
+}
+
+Request requestOf(const QCommandLineParser& parser) {
+    Request request;
+    QStringList arguments = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("message-file"))) {
+        request.messageFile = parser.value(QStringLiteral("message-file"));
+        if (arguments.size() != 1)
+            throw UsageError{QStringLiteral("with --message-file, give OUTPUT only")};
+    } else {
+        if (arguments.size() != 2)
+            throw UsageError{QStringLiteral("give MESSAGE and OUTPUT")};
+        request.message = arguments.takeFirst();
+    }
+    request.output = arguments.first();
+
+    const bool toStandardOutput = request.output == QLatin1String("-");
+    if (parser.isSet(QStringLiteral("format")) && !toStandardOutput)
+        throw UsageError{QStringLiteral("--format is for an OUTPUT of -; a file's extension tells its format")};
+    if (toStandardOutput) {
+        const QString format =
+            parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format")) : QStringLiteral("png");
+        request.type = platform::outputTypeNamed(format);
+        if (!request.type)
+            throw UsageError{QStringLiteral("--format must be %1, not %2").arg(outputTypeNames({}), quoted(format))};
+    } else {
+        request.type = platform::outputTypeNamed(QFileInfo(request.output).suffix());
+        if (!request.type)
+            throw UsageError{QStringLiteral("the output file %1 must end in %2: that is how its format is told")
+                                 .arg(quoted(request.output), outputTypeNames(QStringLiteral(".")))};
+    }
+
+    const bool animate = parser.isSet(QStringLiteral("animate")) || request.type->alwaysAnimated;
+    if (animate && !request.type->animation)
+        throw UsageError{QStringLiteral("an animation is written as %1, not as .%2")
+                             .arg(outputTypeNames(QStringLiteral("."), true), QLatin1String(request.type->extension))};
+    if (parser.isSet(QStringLiteral("frames"))) {
+        if (toStandardOutput)
+            throw UsageError{QStringLiteral("--frames writes numbered files, not standard output")};
+        if (animate || !request.type->still)
+            throw UsageError{QStringLiteral("--frames writes numbered .bmp, .jpg or .png files; an animation in one "
+                                            "file needs no --frames")};
+        request.frames = parser.value(QStringLiteral("frames")) == QLatin1String("cycle")
+                             ? 0
+                             : wholeOption(parser, QStringLiteral("frames"), 1, 100000);
+        request.writes = Writes::Frames;
+    } else {
+        request.writes = animate ? Writes::Animation : request.type->still ? Writes::Board : Writes::FirstFrame;
+    }
+    checkFormatOptions(parser, request);
+
+    request.settingsFile = textOption(parser, "settings");
+    if (request.settingsFile == QLatin1String("-") && request.messageFile == QLatin1String("-"))
+        throw UsageError{QStringLiteral("--settings and --message-file cannot both read standard input")};
+    request.font = textOption(parser, "font");
+    if (parser.isSet(QStringLiteral("size"))) {
+        const settings::Key& size = settings::key(KeyId::FontSize);
+        request.size = float(numberOption(parser, QStringLiteral("size"), size.lowest, size.highest));
+    }
+    request.italic = parser.isSet(QStringLiteral("italic"));
+    request.bold = parser.isSet(QStringLiteral("bold"));
+    request.lit = textOption(parser, "lit");
+    request.unlit = textOption(parser, "unlit");
+    if (const std::optional<int> quality = keyOption(parser, "quality", KeyId::JpegRate))
+        request.quality = int16_t(*quality);
+    request.progressive = parser.isSet(QStringLiteral("progressive"));
+    if (parser.isSet(QStringLiteral("png-compression")) || parser.isSet(QStringLiteral("png-setting")))
+        request.pngSetting = pngSettingOf(parser);
+    request.panel = keyOption(parser, "panel", KeyId::AnimPanel);
+    request.delay = keyOption(parser, "delay", KeyId::AnimDelay);
+    request.step = keyOption(parser, "step", KeyId::AnimStep);
+    if (parser.isSet(QStringLiteral("loop")))
+        request.loop = wholeOption(parser, QStringLiteral("loop"), 0, scroll::MaxLoopCount);
+    if (parser.isSet(QStringLiteral("direction"))) {
+        request.direction = scroll::directionNamed(parser.value(QStringLiteral("direction")));
+        if (!request.direction)
+            throw UsageError{QStringLiteral("--direction must be up, right, down or left, not %1")
+                                 .arg(quoted(parser.value(QStringLiteral("direction"))))};
+    }
+    return request;
+}
+
+// "default: the settings file's [Section] Key, else VALUE", the value as the program's own default has it.
+QString fromSettings(KeyId id, const QString& value) {
+    return QStringLiteral("default: the settings file's %1, else %2").arg(settings::keyPath(settings::key(id)), value);
+}
+QString fromSettings(KeyId id) {
+    return fromSettings(id, QString::fromUtf8(settings::key(id).defaultText));
+}
+QString range(KeyId id) {
+    return QStringLiteral("%1 to %2").arg(settings::key(id).lowest).arg(settings::key(id).highest);
+}
+
+constexpr char Description[] =
+    "Renders MESSAGE as a dot-matrix board into OUTPUT, as Lumidot's window does. The extension of OUTPUT tells\n"
+    "the format: .bmp, .jpg or .png for the board; .gif, .webp, .png (with --animate), .pbm or .h for the\n"
+    "scrolling sign. Without --animate, .pbm and .h hold the panel's first frame only. An OUTPUT of - writes\n"
+    "to standard output in the --format given.\n"
+    "\n"
+    "Frame files are named after OUTPUT with the frame number before the extension, zero-padded to the\n"
+    "digits of the frame count: --frames 40 sign.png writes sign-01.png to sign-40.png, --frames 9 writes\n"
+    "sign-1.png to sign-9.png.\n"
+    "\n"
+    "Exit status: 0 success (nothing is printed), 1 a failed render or write, 2 a usage error.";
+
+} // namespace
+
+void addOptions(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions); // "-platform" is one unknown option
+    parser.setApplicationDescription(QLatin1String(Description));
+    // Not addHelpOption(): its --help-all offers Qt's own options, which this program does not take.
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")},
+                      QStringLiteral("print the options with their defaults and exit")});
+    parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("print the version and exit")});
+    parser.addPositionalArgument(QStringLiteral("MESSAGE"),
+                                 QStringLiteral("the message to render (not with --message-file)"));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"),
+                                 QStringLiteral("the file to write, or - for standard output"));
+
+    const output::SaveOptions saveDefaults;
+    QString pngDefault;
+    for (const output::PngSetting& setting : output::PngSettings)
+        if (setting.stored == saveDefaults.pngRate)
+            pngDefault = QLatin1String(setting.name);
+    const scroll::AnimationSettings animation;
+    const float sizeDefault = platform::parseSingle(QString::fromUtf8(settings::key(KeyId::FontSize).defaultText));
+    parser.addOptions({
+        {QStringLiteral("message-file"),
+         QStringLiteral("read the message from FILE (UTF-8; - for standard input; one final line break dropped) "
+                        "instead of MESSAGE"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("font"),
+         QStringLiteral("font face, one that --list-fonts lists (by any of its names) or a Windows face name with "
+                        "an installed stand-in; ") +
+             fromSettings(KeyId::FontName),
+         QStringLiteral("FACE")},
+        {QStringLiteral("size"),
+         QStringLiteral("font size in points, %1; ").arg(range(KeyId::FontSize)) +
+             fromSettings(KeyId::FontSize, platform::formatSingle(sizeDefault)),
+         QStringLiteral("POINTS")},
+        {QStringLiteral("italic"), QStringLiteral("italic; ") + fromSettings(KeyId::Italic, QStringLiteral("upright"))},
+        {QStringLiteral("bold"), QStringLiteral("bold; ") + fromSettings(KeyId::Tick, QStringLiteral("regular"))},
+        {QStringLiteral("list-fonts"), QStringLiteral("print the faces the window lists, one a line, and exit")},
+        {QStringLiteral("lit"), QStringLiteral("lit dot image (BMP, ICO, JPEG, GIF or PNG); default: the built-in dot"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("unlit"), QStringLiteral("unlit dot image; default: the built-in dot"), QStringLiteral("FILE")},
+        {QStringLiteral("format"),
+         QStringLiteral("format of an OUTPUT of -: %1; default: png").arg(outputTypeNames({})),
+         QStringLiteral("FORMAT")},
+        {QStringLiteral("quality"),
+         QStringLiteral("JPEG quality, %1, for a .jpg output only; ").arg(range(KeyId::JpegRate)) +
+             fromSettings(KeyId::JpegRate),
+         QStringLiteral("N")},
+        {QStringLiteral("progressive"), QStringLiteral("progressive JPEG, for a .jpg output only; ") +
+                                            fromSettings(KeyId::JpegPrgrs, QStringLiteral("baseline"))},
+        {QStringLiteral("png-compression"),
+         QStringLiteral("PNG compression: fast, default or small, for a .png picture only; ") +
+             fromSettings(KeyId::PngRate, pngDefault),
+         QStringLiteral("LEVEL")},
+        {QStringLiteral("png-setting"),
+         QStringLiteral("the same in the settings file's numbers: 1 fast, 0 default, 2 small"), QStringLiteral("N")},
+        {QStringLiteral("settings"),
+         QStringLiteral("settings file to take the defaults from (never written; - for standard input); default: "
+                        "none, the program's own defaults"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("frames"),
+         QStringLiteral("write N numbered files (cycle: one whole cycle), each one step of rotation after the one "
+                        "before; default: one file"),
+         QStringLiteral("N|cycle")},
+        {QStringLiteral("direction"),
+         QStringLiteral("rotation of --frames and the animation: up, right, down or left; ") +
+             fromSettings(KeyId::AnimDirection, scroll::directionName(animation.direction).toLower()),
+         QStringLiteral("DIR")},
+        {QStringLiteral("animate"),
+         QStringLiteral("write the scrolling sign as one animated .gif, .webp, .png (APNG), .pbm or .h file; a .gif "
+                        "or .webp OUTPUT implies it")},
+        {QStringLiteral("panel"),
+         QStringLiteral("panel width in cells, 0 for the whole board; a narrower board is widened with unlit cells; ") +
+             fromSettings(KeyId::AnimPanel),
+         QStringLiteral("COLS")},
+        {QStringLiteral("delay"),
+         QStringLiteral("how long each frame shows, %1 ms; ").arg(range(KeyId::AnimDelay)) +
+             fromSettings(KeyId::AnimDelay),
+         QStringLiteral("MS")},
+        {QStringLiteral("step"), QStringLiteral("cells per frame, a divisor of the cycle; ") + fromSettings(KeyId::AnimStep),
+         QStringLiteral("N")},
+        {QStringLiteral("loop"),
+         QStringLiteral("how many times the animation plays, 0 to %1; default: 0, forever").arg(scroll::MaxLoopCount),
+         QStringLiteral("N")},
+    });
+}
+
+Command parseCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
+    if (!parser.parse(arguments))
+        throw UsageError{parser.errorText()};
+    Command command;
+    if (parser.isSet(QStringLiteral("help"))) {
+        command.kind = Command::Kind::Help;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        command.kind = Command::Kind::Version;
+    } else if (parser.isSet(QStringLiteral("list-fonts"))) {
+        if (!parser.positionalArguments().isEmpty())
+            throw UsageError{QStringLiteral("--list-fonts takes no MESSAGE or OUTPUT")};
+        command.kind = Command::Kind::ListFonts;
+    } else {
+        command.request = requestOf(parser);
+    }
+    return command;
+}
+
+} // namespace render
