@@ -5,7 +5,7 @@
 #include "platform/numbers.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,30 +29,30 @@ using SettingsField = std::variant<QString SettingsRecord::*, float SettingsReco
 
 // The field each key of the settings file fills, in the table's order.
 struct SettingsBinding {
-    settings::KeyId key;
+    settingskeys::KeyId key;
     SettingsField field;
 };
 
 const SettingsBinding SettingsBindings[] = {
-    {settings::KeyId::Mongon, &SettingsRecord::Mongon},
-    {settings::KeyId::FontName, &SettingsRecord::FontName},
-    {settings::KeyId::FontSize, &SettingsRecord::FontSize},
-    {settings::KeyId::Italic, &SettingsRecord::Italic},
-    {settings::KeyId::Tick, &SettingsRecord::Tick},
-    {settings::KeyId::JpegRate, &SettingsRecord::JpegRate},
-    {settings::KeyId::JpegPrgrs, &SettingsRecord::JpegPrgrs},
-    {settings::KeyId::PngRate, &SettingsRecord::PngRate},
-    {settings::KeyId::Gif, &SettingsRecord::Gif},
-    {settings::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
-    {settings::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
-    {settings::KeyId::AnimDirection, &SettingsRecord::AnimDirection},
-    {settings::KeyId::AnimStep, &SettingsRecord::AnimStep},
+    {settingskeys::KeyId::Mongon, &SettingsRecord::Mongon},
+    {settingskeys::KeyId::FontName, &SettingsRecord::FontName},
+    {settingskeys::KeyId::FontSize, &SettingsRecord::FontSize},
+    {settingskeys::KeyId::Italic, &SettingsRecord::Italic},
+    {settingskeys::KeyId::Tick, &SettingsRecord::Tick},
+    {settingskeys::KeyId::JpegRate, &SettingsRecord::JpegRate},
+    {settingskeys::KeyId::JpegPrgrs, &SettingsRecord::JpegPrgrs},
+    {settingskeys::KeyId::PngRate, &SettingsRecord::PngRate},
+    {settingskeys::KeyId::Gif, &SettingsRecord::Gif},
+    {settingskeys::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
+    {settingskeys::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
+    {settingskeys::KeyId::AnimDirection, &SettingsRecord::AnimDirection},
+    {settingskeys::KeyId::AnimStep, &SettingsRecord::AnimStep},
 };
-static_assert(std::size(SettingsBindings) == std::size(settings::Keys), "every key fills a field");
+static_assert(std::size(SettingsBindings) == std::size(settingskeys::Keys), "every key fills a field");
 
 // Reads one key into the record; a failed conversion is raised again with where the bad text was.
 void readKey(SettingsRecord& record, const platform::Profile& file, const SettingsBinding& binding) {
-    const settings::Key& entry = settings::key(binding.key);
+    const settingskeys::Key& entry = settingskeys::key(binding.key);
     const QString section = QLatin1String(entry.section);
     const QString key = QLatin1String(entry.name);
     const QString text = ReadIni(section, key, QString::fromUtf8(entry.defaultText), file);
@@ -71,7 +71,7 @@ void readKey(SettingsRecord& record, const platform::Profile& file, const Settin
                         platform::raiseError(platform::ErrTypeMismatch);
                     value = *direction;
                 } else {
-                    value = Value(settings::readWhole(entry, text));
+                    value = Value(settingskeys::readWhole(entry, text));
                 }
             },
             binding.field);
@@ -150,9 +150,10 @@ void LoadSettings() {
 void SaveSettings() {
     QList<platform::ProfileEntry> entries;
     for (const SettingsBinding& binding : SettingsBindings) {
-        const settings::Key& entry = settings::key(binding.key);
+        const settingskeys::Key& entry = settingskeys::key(binding.key);
         if (entry.written)
-            entries.append({QLatin1String(entry.section), QLatin1String(entry.name), storedText(Settings, binding.field)});
+            entries.append(
+                {QLatin1String(entry.section), QLatin1String(entry.name), storedText(Settings, binding.field)});
     }
     platform::WritePrivateProfileStrings(entries, Settings.IniPath);
 }

@@ -11,7 +11,7 @@
 
 namespace app {
 
-// The user's settings, kept in Lumidot.Ini between runs. The table of settings/settingskeys.h names each
+// The user's settings, kept in Lumidot.Ini between runs. The table of settingskeys/keys.h names each
 // field's section, key, default and range.
 struct SettingsRecord {
     QString Mongon; // the message on the board

@@ -3,7 +3,7 @@
 #include "app/basCommon.h"
 #include "platform/eventboundary.h"
 #include "scroll/animationsettings.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -32,12 +32,12 @@ constexpr DirectionChoice DirectionChoices[] = {{scroll::Direction::Left, "å·¦ã
 // The key and the field of each number box, in the boxes' order: the panel width, the delay, the step. A box
 // takes the values its key offers.
 struct NumberBox {
-    settings::KeyId key;
+    settingskeys::KeyId key;
     int16_t SettingsRecord::*field;
 };
-constexpr NumberBox NumberBoxes[] = {{settings::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
-                                     {settings::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
-                                     {settings::KeyId::AnimStep, &SettingsRecord::AnimStep}};
+constexpr NumberBox NumberBoxes[] = {{settingskeys::KeyId::AnimPanel, &SettingsRecord::AnimPanel},
+                                     {settingskeys::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
+                                     {settingskeys::KeyId::AnimStep, &SettingsRecord::AnimStep}};
 
 } // namespace
 
@@ -63,7 +63,8 @@ void frmAnimation::createControls() {
             break;
         case ControlKind::Number:
             control = NUM[i] = new QSpinBox(this);
-            NUM[i]->setRange(settings::key(NumberBoxes[i].key).lowest, settings::key(NumberBoxes[i].key).highest);
+            NUM[i]->setRange(settingskeys::key(NumberBoxes[i].key).lowest,
+                             settingskeys::key(NumberBoxes[i].key).highest);
             break;
         case ControlKind::Choice:
             control = DIR = new QComboBox(this);

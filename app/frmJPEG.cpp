@@ -4,7 +4,7 @@
 #include "output/pngsetting.h"
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
@@ -59,7 +59,7 @@ void frmJPEG::createControls() {
         case ControlKind::Scale: {
             auto* scale = ASCR[i] = new QScrollBar(Qt::Horizontal, parent);
             if (i == 0) { // the JPEG quality, as the settings key offers it
-                const settings::Key& rate = settings::key(settings::KeyId::JpegRate);
+                const settingskeys::Key& rate = settingskeys::key(settingskeys::KeyId::JpegRate);
                 scale->setRange(rate.lowest, rate.highest);
             } else { // the PNG setting's places, from the fastest file to the smallest
                 scale->setRange(0, int(std::size(output::PngSettings)) - 1);

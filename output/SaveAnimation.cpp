@@ -30,8 +30,8 @@ QString animationFilterPattern() {
     const QChar nul(0);
     QString pattern;
     for (const AnimationFilter& filter : AnimationFilters)
-        pattern += QString::fromUtf8(filter.description) + nul + QLatin1Char('*') +
-                   platform::extensionOf(filter.format) + nul;
+        pattern +=
+            QString::fromUtf8(filter.description) + nul + QLatin1Char('*') + platform::extensionOf(filter.format) + nul;
     return pattern;
 }
 

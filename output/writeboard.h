@@ -3,7 +3,7 @@
 #include "platform/filetypes.h"
 #include "platform/result.h"
 #include "platform/surface.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 
 #include <QString>
 
@@ -14,9 +14,9 @@ namespace output {
 // The save options as the writers take them: the JPEG quality and progressive flag, and the PNG setting
 // (1 fastest, 0 default, 2 smallest). They start as the settings file's defaults have them.
 struct SaveOptions {
-    int16_t jpegRate = settings::defaultWhole(settings::KeyId::JpegRate);
-    bool progressiveJpeg = settings::defaultWhole(settings::KeyId::JpegPrgrs) != 0;
-    int16_t pngRate = settings::defaultWhole(settings::KeyId::PngRate);
+    int16_t jpegRate = settingskeys::defaultWhole(settingskeys::KeyId::JpegRate);
+    bool progressiveJpeg = settingskeys::defaultWhole(settingskeys::KeyId::JpegPrgrs) != 0;
+    int16_t pngRate = settingskeys::defaultWhole(settingskeys::KeyId::PngRate);
 };
 
 // Writes the board's drawing area to fileName in format, whole or not at all: a failure leaves any

@@ -30,7 +30,7 @@ struct OutputFileType {
     std::optional<AnimationFormat> animation; // the scrolling sign
     bool alwaysAnimated = false;              // holds the scrolling sign only (.gif, .webp)
     bool boardDialog = false;                 // one of the board save dialog's own extensions, in its order
-    bool alias = false; // another name for the entry before it: taken everywhere, listed nowhere
+    bool alias = false;                       // another name for the entry before it: taken everywhere, listed nowhere
 };
 inline constexpr OutputFileType OutputFileTypes[] = {
     {"bmp", ImageFormat::Bmp, {}, false, true},

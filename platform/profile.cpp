@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <optional>
 
-
 namespace platform {
 
 namespace {

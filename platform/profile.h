@@ -23,8 +23,7 @@ public:
     static Profile fromFile(const QString& file);
 
     // As GetPrivateProfileString, from this text.
-    int value(const QString& section, const QString& key, const QString& defaultValue, QString& buffer,
-              int size) const;
+    int value(const QString& section, const QString& key, const QString& defaultValue, QString& buffer, int size) const;
 
 private:
     QStringList m_lines;

@@ -43,8 +43,8 @@ QString shownName(const QString& fileName) {
 // The whole content of a file the user named, or of standard input for "-", at most limit bytes.
 QByteArray readWhole(const QString& fileName, const QString& what, qint64 limit) {
     using Problem = platform::WholeFile::Problem;
-    const platform::WholeFile read = isStandardInput(fileName) ? platform::readWhole(STDIN_FILENO, limit)
-                                                               : platform::readWholeFile(fileName, limit);
+    const platform::WholeFile read =
+        isStandardInput(fileName) ? platform::readWhole(STDIN_FILENO, limit) : platform::readWholeFile(fileName, limit);
     QString reason;
     switch (read.problem) {
     case Problem::None:
@@ -65,9 +65,9 @@ QByteArray readWhole(const QString& fileName, const QString& what, qint64 limit)
         reason = QStringLiteral("it grew while it was read");
         break;
     }
-    throw RenderError{QStringLiteral("cannot read the %1 %2: %3")
-                          .arg(what, isStandardInput(fileName) ? QStringLiteral("from standard input") : quoted(fileName),
-                               reason)};
+    throw RenderError{
+        QStringLiteral("cannot read the %1 %2: %3")
+            .arg(what, isStandardInput(fileName) ? QStringLiteral("from standard input") : quoted(fileName), reason)};
 }
 
 // The message of a message file: UTF-8 text, one final line break dropped (an editor's last line ends in one).

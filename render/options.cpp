@@ -4,7 +4,7 @@
 #include "output/writeboard.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -16,7 +16,7 @@ namespace render {
 namespace {
 
 using platform::OutputFileType;
-using settings::KeyId;
+using settingskeys::KeyId;
 
 QString quoted(const QString& text) {
     return u'"' + text + u'"';
@@ -65,7 +65,7 @@ int wholeOption(const QCommandLineParser& parser, const QString& name, int lowes
 std::optional<int> keyOption(const QCommandLineParser& parser, const char* name, KeyId key) {
     if (!parser.isSet(option(name)))
         return std::nullopt;
-    return wholeOption(parser, option(name), settings::key(key).lowest, settings::key(key).highest);
+    return wholeOption(parser, option(name), settingskeys::key(key).lowest, settingskeys::key(key).highest);
 }
 
 std::optional<QString> textOption(const QCommandLineParser& parser, const char* name) {
@@ -79,7 +79,7 @@ int16_t pngSettingOf(const QCommandLineParser& parser) {
     if (byName && parser.isSet(QStringLiteral("png-setting")))
         throw UsageError{QStringLiteral("give --png-compression or --png-setting, not both")};
     if (!byName) {
-        const settings::Key& key = settings::key(KeyId::PngRate);
+        const settingskeys::Key& key = settingskeys::key(KeyId::PngRate);
         return int16_t(wholeOption(parser, QStringLiteral("png-setting"), key.lowest, key.highest));
     }
     const QString name = parser.value(QStringLiteral("png-compression"));
@@ -99,8 +99,8 @@ void checkFormatOptions(const QCommandLineParser& parser, const Request& request
     const auto writtenAs = [&](platform::ImageFormat format) { return board && request.type->still == format; };
     for (const char* name : {"quality", "progressive"})
         if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Jpeg))
-            throw UsageError{QStringLiteral("--%1 is for a JPEG picture (.jpg), not for this output")
-                                 .arg(QLatin1String(name))};
+            throw UsageError{
+                QStringLiteral("--%1 is for a JPEG picture (.jpg), not for this output").arg(QLatin1String(name))};
     for (const char* name : {"png-compression", "png-setting"})
         if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Png))
             throw UsageError{QStringLiteral("--%1 is for a PNG picture (.png without --animate), not for this output")
@@ -161,7 +161,7 @@ Request requestOf(const QCommandLineParser& parser) {
         throw UsageError{QStringLiteral("--settings and --message-file cannot both read standard input")};
     request.font = textOption(parser, "font");
     if (parser.isSet(QStringLiteral("size"))) {
-        const settings::Key& size = settings::key(KeyId::FontSize);
+        const settingskeys::Key& size = settingskeys::key(KeyId::FontSize);
         request.size = float(numberOption(parser, QStringLiteral("size"), size.lowest, size.highest));
     }
     request.italic = parser.isSet(QStringLiteral("italic"));
@@ -189,13 +189,14 @@ Request requestOf(const QCommandLineParser& parser) {
 
 // "default: the settings file's [Section] Key, else VALUE", the value as the program's own default has it.
 QString fromSettings(KeyId id, const QString& value) {
-    return QStringLiteral("default: the settings file's %1, else %2").arg(settings::keyPath(settings::key(id)), value);
+    return QStringLiteral("default: the settings file's %1, else %2")
+        .arg(settingskeys::keyPath(settingskeys::key(id)), value);
 }
 QString fromSettings(KeyId id) {
-    return fromSettings(id, QString::fromUtf8(settings::key(id).defaultText));
+    return fromSettings(id, QString::fromUtf8(settingskeys::key(id).defaultText));
 }
 QString range(KeyId id) {
-    return QStringLiteral("%1 to %2").arg(settings::key(id).lowest).arg(settings::key(id).highest);
+    return QStringLiteral("%1 to %2").arg(settingskeys::key(id).lowest).arg(settingskeys::key(id).highest);
 }
 
 constexpr char Description[] =
@@ -230,7 +231,7 @@ void addOptions(QCommandLineParser& parser) {
         if (setting.stored == saveDefaults.pngRate)
             pngDefault = QLatin1String(setting.name);
     const scroll::AnimationSettings animation;
-    const float sizeDefault = platform::parseSingle(QString::fromUtf8(settings::key(KeyId::FontSize).defaultText));
+    const float sizeDefault = platform::parseSingle(QString::fromUtf8(settingskeys::key(KeyId::FontSize).defaultText));
     parser.addOptions({
         {QStringLiteral("message-file"),
          QStringLiteral("read the message from FILE (UTF-8; - for standard input; one final line break dropped) "
@@ -289,7 +290,8 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("how long each frame shows, %1 ms; ").arg(range(KeyId::AnimDelay)) +
              fromSettings(KeyId::AnimDelay),
          QStringLiteral("MS")},
-        {QStringLiteral("step"), QStringLiteral("cells per frame, a divisor of the cycle; ") + fromSettings(KeyId::AnimStep),
+        {QStringLiteral("step"),
+         QStringLiteral("cells per frame, a divisor of the cycle; ") + fromSettings(KeyId::AnimStep),
          QStringLiteral("N")},
         {QStringLiteral("loop"),
          QStringLiteral("how many times the animation plays, 0 to %1; default: 0, forever").arg(scroll::MaxLoopCount),

@@ -38,7 +38,7 @@ struct Request {
     QString output;                     // "-" for standard output
     const platform::OutputFileType* type = nullptr;
     Writes writes = Writes::Board;
-    std::optional<int> frames; // the number of frame files, 0 for one cycle
+    std::optional<int> frames;           // the number of frame files, 0 for one cycle
     std::optional<QString> settingsFile; // "-" for standard input
     std::optional<QString> font;
     std::optional<float> size;

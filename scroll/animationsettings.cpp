@@ -61,7 +61,7 @@ std::optional<Direction> directionNamed(const QString& name) {
 }
 
 Direction defaultDirection() {
-    return *directionNamed(QString::fromUtf8(settings::key(settings::KeyId::AnimDirection).defaultText));
+    return *directionNamed(QString::fromUtf8(settingskeys::key(settingskeys::KeyId::AnimDirection).defaultText));
 }
 
 int panelColumnsOf(const board::CellGrid& cells, const AnimationSettings& settings) {

@@ -2,7 +2,7 @@
 
 #include "board/cellgrid.h"
 #include "platform/result.h"
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 
 #include <QImage>
 
@@ -19,17 +19,17 @@ std::optional<Direction> directionNamed(const QString& name);
 // The direction the settings file's default names.
 Direction defaultDirection();
 
-inline constexpr int MinDelayMs = settings::key(settings::KeyId::AnimDelay).lowest;
-inline constexpr int MaxDelayMs = settings::key(settings::KeyId::AnimDelay).highest;
+inline constexpr int MinDelayMs = settingskeys::key(settingskeys::KeyId::AnimDelay).lowest;
+inline constexpr int MaxDelayMs = settingskeys::key(settingskeys::KeyId::AnimDelay).highest;
 
 // How a sign becomes an animation; it starts as the settings file's defaults have it.
 struct AnimationSettings {
     // cells the panel shows, from the board's left edge; 0 = the whole board
-    int panelColumns = settings::defaultWhole(settings::KeyId::AnimPanel);
-    int delayMs = settings::defaultWhole(settings::KeyId::AnimDelay); // how long each frame is shown
+    int panelColumns = settingskeys::defaultWhole(settingskeys::KeyId::AnimPanel);
+    int delayMs = settingskeys::defaultWhole(settingskeys::KeyId::AnimDelay); // how long each frame is shown
     Direction direction = defaultDirection();
     // cells the message moves from one frame to the next; must divide the cycle
-    int step = settings::defaultWhole(settings::KeyId::AnimStep);
+    int step = settingskeys::defaultWhole(settingskeys::KeyId::AnimStep);
     int loopCount = 0; // how many times the whole cycle plays, 0..MaxLoopCount; 0 = forever
 };
 inline constexpr int MaxLoopCount = 65535; // what GIF's and WebP's 16-bit loop fields can say

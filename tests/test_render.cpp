@@ -432,9 +432,11 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
         for (const char* option : {"message-file", "settings"}) {
+            // clang-format off
             QTest::addRow("%s /dev/zero", option) << option << "/dev/zero" << "larger than";
             QTest::addRow("%s of 1 GiB", option) << option << "huge.txt" << "larger than";
             QTest::addRow("%s, a named pipe nobody writes to", option) << option << "pipe" << "no program writes";
+            // clang-format on
         }
     }
     void inputsThatCannotBeRead() {
@@ -504,9 +506,11 @@ private slots:
                 byStandIn = c;
         if (!undrawable || !byStandIn)
             QSKIP("every candidate character is drawn here, or none by a stand-in");
-        const auto codePoint = [](char32_t c) { return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper(); };
-        const Outcome outcome = render({"H" + QString::fromUcs4(&undrawable, 1) + QString::fromUcs4(&byStandIn, 1),
-                                        path("boxes.png")});
+        const auto codePoint = [](char32_t c) {
+            return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        };
+        const Outcome outcome =
+            render({"H" + QString::fromUcs4(&undrawable, 1) + QString::fromUcs4(&byStandIn, 1), path("boxes.png")});
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(outcome.errors.contains(codePoint(undrawable)), qPrintable(outcome.errors));
         QVERIFY2(!outcome.errors.contains(codePoint(byStandIn)), qPrintable(outcome.errors));

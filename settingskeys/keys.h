@@ -7,7 +7,7 @@
 // The keys of the settings file: where each is, its default, and the values the windows and the command
 // line offer for it. The windows, lumidot-render, the settings reader and the writers' defaults all read
 // this one table, so a new key is one entry here.
-namespace settings {
+namespace settingskeys {
 
 // How a key's text becomes a value.
 enum class Kind {
@@ -90,4 +90,4 @@ int readWhole(const Key& key, const QString& text);
 // "[Section] Name", as messages name a key.
 QString keyPath(const Key& key);
 
-} // namespace settings
+} // namespace settingskeys

@@ -1,10 +1,10 @@
-#include "settings/settingskeys.h"
+#include "settingskeys/keys.h"
 
 #include "platform/numbers.h"
 
 #include <algorithm>
 
-namespace settings {
+namespace settingskeys {
 
 int readWhole(const Key& key, const QString& text) {
     const double value = platform::parseNumber(text);
@@ -17,4 +17,4 @@ QString keyPath(const Key& key) {
     return QStringLiteral("[%1] %2").arg(QLatin1String(key.section), QLatin1String(key.name));
 }
 
-} // namespace settings
+} // namespace settingskeys
