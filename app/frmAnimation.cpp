@@ -39,6 +39,8 @@ constexpr NumberBox NumberBoxes[] = {{settingskeys::KeyId::AnimPanel, &SettingsR
                                      {settingskeys::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
                                      {settingskeys::KeyId::AnimStep, &SettingsRecord::AnimStep}};
 
+static_assert(std::size(NumberBoxes) == std::tuple_size_v<decltype(frmAnimation::NUM)>, "one entry a box");
+
 } // namespace
 
 frmAnimation::frmAnimation(QWidget* parent) : QDialog(parent) {
