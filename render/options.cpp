@@ -99,8 +99,8 @@ void checkFormatOptions(const QCommandLineParser& parser, const Request& request
     const auto writtenAs = [&](platform::ImageFormat format) { return board && request.type->still == format; };
     for (const char* name : {"quality", "progressive"})
         if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Jpeg))
-            throw UsageError{
-                QStringLiteral("--%1 is for a JPEG picture (.jpg), not for this output").arg(QLatin1String(name))};
+            throw UsageError{QStringLiteral("--%1 is for a JPEG picture (.jpg, .jpeg or .jpe), not for this output")
+                                 .arg(QLatin1String(name))};
     for (const char* name : {"png-compression", "png-setting"})
         if (parser.isSet(option(name)) && !writtenAs(platform::ImageFormat::Png))
             throw UsageError{QStringLiteral("--%1 is for a PNG picture (.png without --animate), not for this output")
@@ -256,10 +256,10 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("format of an OUTPUT of -: %1; default: png").arg(outputTypeNames({})),
          QStringLiteral("FORMAT")},
         {QStringLiteral("quality"),
-         QStringLiteral("JPEG quality, %1, for a .jpg output only; ").arg(range(KeyId::JpegRate)) +
+         QStringLiteral("JPEG quality, %1, for a JPEG output only; ").arg(range(KeyId::JpegRate)) +
              fromSettings(KeyId::JpegRate),
          QStringLiteral("N")},
-        {QStringLiteral("progressive"), QStringLiteral("progressive JPEG, for a .jpg output only; ") +
+        {QStringLiteral("progressive"), QStringLiteral("progressive JPEG, for a JPEG output only; ") +
                                             fromSettings(KeyId::JpegPrgrs, QStringLiteral("baseline"))},
         {QStringLiteral("png-compression"),
          QStringLiteral("PNG compression: fast, default or small, for a .png picture only; ") +
