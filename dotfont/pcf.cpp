@@ -278,13 +278,14 @@ private:
                 return refuse(QStringLiteral("PCF font too large"));
             glyph.bits = uint32_t(m_font.bits.size());
             for (int row = 0; row < glyph.height; ++row) {
-                const uint8_t* source = t.data(data + offset + row * stride);
                 for (qsizetype b = 0; b < rowBytes; ++b) {
-                    // Swapped bytes are read from their place in the scan unit, which must lie in the row.
-                    const qsizetype from = swapBytes ? b / unit * unit + (unit - 1 - b % unit) : b;
-                    if (from >= stride)
-                        return refuse(QStringLiteral("damaged PCF font: rows shorter than their scan unit"));
-                    m_font.bits.push_back(reverseBits ? reversed(source[from]) : source[from]);
+                    // Bytes are swapped within scan units of the whole bitmap data, as the X server does.
+                    const qsizetype at = qsizetype(offset) + row * stride + b;
+                    const qsizetype from = swapBytes ? at / unit * unit + (unit - 1 - at % unit) : at;
+                    if (from >= qsizetype(dataSize))
+                        return refuse(QStringLiteral("damaged PCF font: a glyph's bitmap lies outside its table"));
+                    const uint8_t value = *t.data(data + from);
+                    m_font.bits.push_back(reverseBits ? reversed(value) : value);
                 }
             }
         }

@@ -1,6 +1,7 @@
 #include "board/fontface.h"
 #include "dotfont/bitmapfont.h"
 #include "dotfont/facelibrary.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,8 +126,19 @@ private slots:
         }
     }
 
-    void readsBdfAndItsGzip() {
-        for (const QByteArray& bytes : {SmallBdf, gzipped(SmallBdf)}) {
+    // The BDF font, gzipped, and compiled to PCF by bdftopcf in every byte order, bit order, row padding
+    // and scan unit it writes correctly: the same glyphs.
+    void readsBdfAndPcfInEveryLayout_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("BDF") << SmallBdf;
+        QTest::newRow("BDF gzipped") << gzipped(SmallBdf);
+        for (const char* name : {"small.pcf", "small-lsb.pcf", "small-swapped.pcf"})
+            QTest::newRow(name) << testsupport::readAll(QStringLiteral(LUMIDOT_TEST_DATA "/fonts/") +
+                                                        QLatin1String(name));
+    }
+    void readsBdfAndPcfInEveryLayout() {
+        QFETCH(QByteArray, bytes);
+        {
             QString reason;
             const auto font = dotfont::readBitmapFontBytes(bytes, ReadDepth::Glyphs, reason);
             QVERIFY2(font, qPrintable(reason));
