@@ -175,6 +175,19 @@ private slots:
         QCOMPARE(cellRows(state.Cells), expected.rows);
     }
 
+    // tests/data/fonts/small.bdf worked by hand: "A" 4 × 6 on the baseline, advance 5; U+3042 7 × 7 one
+    // pixel left of its pen and one below the baseline, advance 8; the line 7 + 1 rows.
+    void blitsGlyphsWhereTheirBoxesSay() {
+        QString reason;
+        const auto small = m_library.loadFile(QStringLiteral(LUMIDOT_TEST_DATA "/fonts/small.bdf"), reason);
+        QVERIFY2(small, qPrintable(reason));
+        BoardState state = testsupport::windowBoard();
+        render(state, QStringLiteral("Aあ"), Panel{8, 1, PanelAlign::Left, {}}, *small);
+        QCOMPARE(cellRows(state.Cells),
+                 (QStringList{".............", ".##....#.....", "#..########..", "#..#...#.....", "####.#####...",
+                              "#..##..#..#..", "#..##..#..#..", ".....##..#..."}));
+    }
+
     // A two-line panel draws each line in its band exactly as a panel of the band's height draws it alone.
     void eachLineFillsItsBandAsAlone_data() {
         QTest::addColumn<QString>("faceName");
@@ -275,6 +288,14 @@ private slots:
         QCOMPARE(report.missingCharacters, QStringLiteral("\U0010FFFD"));
         QCOMPARE(cellRows(state.Cells, 0, 8), cellRows(gothic.Cells));
         QCOMPARE(state.Cells.columns, 8 + 16 + 8); // the missing character leaves a half-width blank
+
+        // A pixel outline face gets its stand-ins from the dot faces of its height too, never from Qt.
+        BoardState efont = testsupport::windowBoard();
+        render(efont, QStringLiteral("한"), Panel{16, 1, PanelAlign::Left, {}}, face(QStringLiteral("Efont Biwidth")));
+        report = render(state, QStringLiteral("한"), Panel{16, 1, PanelAlign::Left, {}},
+                        face(QStringLiteral("DotGothic16")));
+        QCOMPARE(report.standInCharacters, QStringLiteral("한"));
+        QCOMPARE(state.Cells, efont.Cells);
     }
 
     void refusesPanelValuesOutOfRange() {
