@@ -99,6 +99,10 @@ PanelMask printPanelMask(BoardState& state, const QString& message, const Panel&
         band.height = i == panel.lines - 1 ? lastBandHeight : bandHeight;
         if (lines[i].isEmpty())
             continue;
+        if (band.height == 0) { // fewer rows than lines: a band without rows shows nothing of its line
+            ++result.report.linesCut;
+            continue;
+        }
         auto place = fitted.find(band.height);
         if (place == fitted.end())
             place = fitted
@@ -109,7 +113,7 @@ PanelMask printPanelMask(BoardState& state, const QString& message, const Panel&
             continue;
         band.face = &*place->second.face;
         band.layout = band.face->layout(lines[i]);
-        result.report.linesCut += place->second.fits && band.height > 0 ? 0 : 1;
+        result.report.linesCut += place->second.fits ? 0 : 1;
         addOnce(result.report.missingCharacters, band.layout.missing);
         addOnce(result.report.standInCharacters, band.layout.standIns);
         columns = std::max<int64_t>(columns, band.layout.width);

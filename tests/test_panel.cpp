@@ -277,6 +277,12 @@ private slots:
         board::PanelReport report = render(state, QStringLiteral("一\r二\r\n三\n四"),
                                            Panel{16, 2, PanelAlign::Left, {}}, face(QStringLiteral("Unifont")));
         QCOMPARE(report.droppedLines, 2);
+        // Fewer rows than lines: the bands without rows show nothing and take no width.
+        report = render(state, QStringLiteral("AB\nCD\nE"), Panel{2, 3, PanelAlign::Left, {}},
+                        face(QStringLiteral("Unifont")));
+        QCOMPARE(report.linesCut, 3);
+        QCOMPARE(state.Cells.columns, 8);
+        QCOMPARE(state.Cells.rows, 2);
 
         // Shinonome Mincho has no Latin of its own: Shinonome Gothic's half-width files stand in, exactly.
         BoardState gothic = testsupport::windowBoard();
