@@ -46,14 +46,22 @@ BoardState::BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskS
 }
 
 void DrawBoard(BoardState& state, const QString& message, const std::function<void()>& refresh) {
+    const QSize measured = printAndMeasure(state, message);
+    drawCells(state, measured.width(), measured.height(), refresh);
+}
+
+QSize printAndMeasure(BoardState& state, const QString& message) {
     using namespace platform;
 
     state.TempPic.Cls();
     state.TempPic.Print(message);
 
     state.SizeMongon.setCaption(message);
-    const int32_t columns = toInt32(state.SizeMongon.Width());
-    const int32_t rows = toInt32(state.SizeMongon.Height());
+    return QSize(toInt32(state.SizeMongon.Width()), toInt32(state.SizeMongon.Height()));
+}
+
+void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh) {
+    using namespace platform;
 
     const int16_t cellWidth = toInt16(state.Dot[0].ScaleWidth());
     const int16_t cellHeight = toInt16(state.Dot[0].ScaleHeight());

@@ -40,4 +40,10 @@ struct BoardState {
 // beyond the surface limit raises error 7 before anything is resized.
 void DrawBoard(BoardState& state, const QString& message, const std::function<void()>& refresh = {});
 
+// DrawBoard's two halves. The first prints the message on the mask and measures it (columns × rows); the
+// second sizes the board to one cell per mask pixel, draws the cells from the mask and leaves the mask
+// the size of the board. A render fitted to a panel prints its own mask and shares the second half.
+QSize printAndMeasure(BoardState& state, const QString& message);
+void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh);
+
 } // namespace board

@@ -1,0 +1,155 @@
+#include "board/panelmask.h"
+
+#include "platform/errors.h"
+#include "platform/numbers.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
+
+namespace board {
+
+namespace {
+
+// The face at the size it takes in a band of the given height.
+struct FittedFace {
+    std::optional<dotfont::LineFace> face;
+    bool fits = true;
+};
+
+// The largest design height whose line fits; a band smaller than every height gets the smallest, cut.
+FittedFace fitDotFace(const dotfont::Face& face, int bandHeight) {
+    const std::vector<int> heights = face.heights();
+    if (heights.empty())
+        return {std::nullopt, false};
+    const auto fitting = std::upper_bound(heights.begin(), heights.end(), bandHeight);
+    if (fitting == heights.begin())
+        return {face.atSize(heights.front()), false};
+    return {face.atSize(*std::prev(fitting)), true};
+}
+
+// The largest pixel size whose line (ascent + descent, the same for every text) fits. Lines grow with the
+// size but hinting rounds them, so the search starts a little above the proportional estimate and walks
+// down to the first size that fits.
+FittedFace fitOutlineFace(const dotfont::Face& face, int bandHeight) {
+    constexpr int ReferencePixels = 100;
+    const int referenceLine = std::max(1, face.atSize(ReferencePixels)->lineHeight());
+    const int start = std::max(1, (bandHeight + 2) * ReferencePixels / referenceLine + 2);
+    for (int pixels = start; pixels >= 1; --pixels) {
+        auto sized = face.atSize(pixels);
+        if (sized->lineHeight() <= bandHeight)
+            return {std::move(sized), true};
+    }
+    return {face.atSize(1), false};
+}
+
+// The message's lines: with one band the whole message (its line breaks draw nothing); with more, split
+// at CR LF, CR or LF.
+QStringList linesOf(const QString& message, int bands) {
+    if (bands == 1)
+        return {message};
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return message.split(lineBreak);
+}
+
+void addOnce(QString& list, const QString& characters) {
+    for (const char32_t codePoint : characters.toUcs4()) {
+        const QString character = QString::fromUcs4(&codePoint, 1);
+        if (!list.contains(character))
+            list += character;
+    }
+}
+
+} // namespace
+
+std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFont,
+                                       const dotfont::FaceLibrary& library) {
+    if (panel.font.trimmed().isEmpty())
+        return library.windowFace(windowFont);
+    return library.find(panel.font);
+}
+
+PanelMask printPanelMask(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face) {
+    using platform::raiseError;
+    if (panel.rows < 1 || panel.rows > MaxPanelRows || panel.lines < 1 || panel.lines > MaxPanelLines)
+        raiseError(platform::ErrOverflow);
+
+    PanelMask result;
+    QStringList lines = linesOf(message, panel.lines);
+    if (lines.size() > panel.lines) {
+        result.report.droppedLines = int(lines.size()) - panel.lines;
+        lines = lines.mid(0, panel.lines);
+    }
+
+    const int bandHeight = panel.rows / panel.lines;
+    const int lastBandHeight = panel.rows - bandHeight * (panel.lines - 1);
+    std::map<int, FittedFace> fitted; // by band height: at most two
+    struct Band {
+        int top = 0;
+        int height = 0;
+        const dotfont::LineFace* face = nullptr;
+        dotfont::LineLayout layout;
+    };
+    std::vector<Band> bands;
+    int64_t columns = 0;
+    for (int i = 0; i < int(lines.size()); ++i) {
+        Band band;
+        band.top = i * bandHeight;
+        band.height = i == panel.lines - 1 ? lastBandHeight : bandHeight;
+        if (lines[i].isEmpty())
+            continue;
+        if (band.height == 0) { // fewer rows than lines: a band without rows shows nothing of its line
+            ++result.report.linesCut;
+            continue;
+        }
+        auto place = fitted.find(band.height);
+        if (place == fitted.end())
+            place = fitted
+                        .emplace(band.height,
+                                 face.isDot() ? fitDotFace(face, band.height) : fitOutlineFace(face, band.height))
+                        .first;
+        if (!place->second.face)
+            continue;
+        band.face = &*place->second.face;
+        band.layout = band.face->layout(lines[i]);
+        result.report.linesCut += place->second.fits ? 0 : 1;
+        addOnce(result.report.missingCharacters, band.layout.missing);
+        addOnce(result.report.standInCharacters, band.layout.standIns);
+        columns = std::max<int64_t>(columns, band.layout.width);
+        bands.push_back(std::move(band));
+    }
+
+    if (!platform::surfaceSizeAllowed(columns, panel.rows))
+        raiseError(platform::ErrOutOfMemory);
+    result.columns = platform::toInt32(double(columns));
+    platform::Surface& mask = state.TempPic;
+    mask.resize(result.columns, panel.rows);
+    mask.Cls();
+    if (result.columns == 0)
+        return result;
+    QImage& image = mask.image();
+    for (const Band& band : bands) {
+        const int width = band.layout.width;
+        const int x = panel.align == PanelAlign::Left     ? 0
+                      : panel.align == PanelAlign::Center ? (result.columns - width) / 2
+                                                          : result.columns - width;
+        const int baseline = band.top + (band.height - band.face->lineHeight()) / 2 + band.face->ascent();
+        band.face->draw(image, x, baseline, band.layout, mask.foreColor(),
+                        QRect(0, band.top, result.columns, band.height));
+    }
+    return result;
+}
+
+PanelReport DrawPanelBoard(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face,
+                           const std::function<void()>& refresh) {
+    if (panel.rows == 0) {
+        DrawBoard(state, message, refresh);
+        return {};
+    }
+    const PanelMask mask = printPanelMask(state, message, panel, face);
+    drawCells(state, mask.columns, panel.rows, refresh);
+    return mask.report;
+}
+
+} // namespace board

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "board/DrawBoard.h"
+#include "dotfont/face.h"
+#include "dotfont/facelibrary.h"
+
+#include <QFont>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace board {
+
+enum class PanelAlign { Left, Center, Right };
+
+inline constexpr int MaxPanelRows = 256;
+inline constexpr int MaxPanelLines = 8;
+
+// The LED panel a board is fitted to. With rows 0 the board is as high as the font's line, as a plain
+// render makes it, and the other values are not used.
+struct Panel {
+    int rows = 0;  // 0, or 1 to MaxPanelRows cells: the board is exactly that high
+    int lines = 1; // 1 to MaxPanelLines equal bands, top to bottom (the last takes the rows left over)
+    PanelAlign align = PanelAlign::Left; // where a shorter line sits in the board's width
+    QString font;                        // empty: the main window's face with its italic and bold; else a face's name
+};
+
+// What a fitted render tells its caller to report.
+struct PanelReport {
+    int droppedLines = 0;      // lines of the message beyond the last band, not drawn
+    QString missingCharacters; // characters no face could draw, each once, in message order
+    QString standInCharacters; // characters a stand-in face of the same height drew
+    int linesCut = 0;          // lines whose face has no size small enough for their band: cut at its edges
+};
+
+// The face the panel draws with: the one it names (a dot face, or an installed outline family), or the
+// main window's face with its italic and bold when it names none. Nothing when the name is unknown.
+std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFont,
+                                       const dotfont::FaceLibrary& library);
+
+// Prints message on the mask, fitted to the panel: the mask becomes exactly panel.rows high and as wide
+// as the widest line, each band holding its line at the face's largest size whose line fits the band
+// (for a dot face, its largest design height that fits), centred in the band's height and placed in the
+// width by the alignment. A line break (CR, LF or CR LF) starts the next band; with one band it draws
+// nothing. Raises error 6 for rows or lines beyond their ranges and error 7 for a mask beyond the
+// surface limit, each before anything changes. Returns the columns, and what the caller must report.
+struct PanelMask {
+    int32_t columns = 0;
+    PanelReport report;
+};
+PanelMask printPanelMask(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face);
+
+// A render fitted to the panel: its mask, then the cells exactly as DrawBoard draws them. With rows 0
+// it is DrawBoard itself.
+PanelReport DrawPanelBoard(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face,
+                           const std::function<void()>& refresh = {});
+
+} // namespace board

@@ -1,0 +1,118 @@
+#include "dotfont/strike.h"
+
+#include "platform/surface.h"
+
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
+
+#include <algorithm>
+
+namespace dotfont {
+
+bool isControl(char32_t codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+}
+
+BitmapStrike::BitmapStrike(std::vector<std::shared_ptr<const BitmapFont>> fonts, int ascent, int descent)
+    : m_fonts(std::move(fonts)), m_ascent(ascent), m_descent(descent) {}
+
+std::optional<BitmapStrike::Found> BitmapStrike::found(char32_t codePoint) const {
+    if (isControl(codePoint))
+        return std::nullopt;
+    for (const auto& font : m_fonts)
+        if (const Glyph* glyph = font->glyphFor(codePoint))
+            return Found{font.get(), glyph};
+    return std::nullopt;
+}
+
+const Glyph* BitmapStrike::glyph(char32_t codePoint) const {
+    const auto hit = found(codePoint);
+    return hit ? hit->glyph : nullptr;
+}
+
+int BitmapStrike::advance(const QString& run) const {
+    int width = 0;
+    for (const char32_t codePoint : run.toUcs4())
+        if (const Glyph* g = glyph(codePoint))
+            width += g->advance;
+    return width;
+}
+
+void BitmapStrike::draw(QImage& mask, int x, int baseline, const QString& run, QRgb color, const QRect& clip) const {
+    const QRect area = clip & mask.rect();
+    for (const char32_t codePoint : run.toUcs4()) {
+        const auto hit = found(codePoint);
+        if (!hit)
+            continue;
+        const Glyph& glyph = *hit->glyph;
+        const int left = x + glyph.left, top = baseline - glyph.top;
+        for (int row = std::max(0, area.top() - top); row < glyph.height && top + row <= area.bottom(); ++row) {
+            QRgb* line = reinterpret_cast<QRgb*>(mask.scanLine(top + row));
+            for (int column = std::max(0, area.left() - left); column < glyph.width && left + column <= area.right();
+                 ++column)
+                if (hit->font->pixel(glyph, column, row))
+                    line[left + column] = color;
+        }
+        x += glyph.advance;
+    }
+}
+
+QtStrike::QtStrike(const QFont& font, bool fallback)
+    : m_font(font), m_raw(QRawFont::fromFont(font)), m_fallback(fallback), m_device(platform::newImage96(1, 1)) {}
+
+std::unique_ptr<QtStrike> QtStrike::outline(const QFont& font, int pixelSize) {
+    QFont sized = platform::unsmoothedFont(font);
+    sized.setPixelSize(pixelSize);
+    std::unique_ptr<QtStrike> strike(new QtStrike(sized, true));
+    const QFontMetrics metrics(sized, &strike->m_device);
+    strike->m_ascent = metrics.ascent();
+    strike->m_descent = metrics.descent();
+    return strike;
+}
+
+std::unique_ptr<QtStrike> QtStrike::pixelDesign(const QFont& font, int height, int ascent) {
+    QFont sized = platform::unsmoothedFont(font);
+    sized.setPixelSize(height);
+    // What the face lacks comes from a stand-in of its own height, never from a scaled fallback font.
+    sized.setStyleStrategy(QFont::StyleStrategy(sized.styleStrategy() | QFont::NoFontMerging));
+    std::unique_ptr<QtStrike> strike(new QtStrike(sized, false));
+    strike->m_ascent = ascent;
+    strike->m_descent = height - ascent;
+    return strike;
+}
+
+bool QtStrike::has(char32_t codePoint) const {
+    if (isControl(codePoint))
+        return false;
+    if (m_raw.supportsCharacter(uint(codePoint)))
+        return true;
+    if (!m_fallback)
+        return false;
+    // Qt's fallback fonts: the character is drawable when no glyph of its layout is the missing glyph.
+    QTextLayout layout(QString::fromUcs4(&codePoint, 1), m_font, &m_device);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    return !runs.isEmpty() && std::all_of(runs.begin(), runs.end(), [](const QGlyphRun& run) {
+        const QList<quint32> glyphs = run.glyphIndexes();
+        return !glyphs.isEmpty() && !glyphs.contains(0u);
+    });
+}
+
+int QtStrike::advance(const QString& run) const {
+    return QFontMetrics(m_font, &m_device).horizontalAdvance(run);
+}
+
+void QtStrike::draw(QImage& mask, int x, int baseline, const QString& run, QRgb color, const QRect& clip) const {
+    QPainter painter(&mask);
+    painter.setClipRect(clip);
+    painter.setFont(m_font);
+    painter.setPen(QColor::fromRgb(color));
+    painter.drawText(x, baseline, run);
+}
+
+} // namespace dotfont
