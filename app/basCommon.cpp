@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <variant>
@@ -21,11 +22,23 @@ SettingsRecord Settings;
 namespace {
 
 const QString settingsFileName = QStringLiteral("Lumidot.Ini");
+const QChar StoredLineBreak(0x2028);
 
 QString chosenProgramFolder;
 
 using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
-                                   scroll::Direction SettingsRecord::*>;
+                                   scroll::Direction SettingsRecord::*, board::PanelAlign SettingsRecord::*>;
+
+// The names a named key's values take in the file, from the module that owns them.
+template <typename Value> struct Names;
+template <> struct Names<scroll::Direction> {
+    static QString of(scroll::Direction value) { return scroll::directionName(value); }
+    static std::optional<scroll::Direction> named(const QString& text) { return scroll::directionNamed(text); }
+};
+template <> struct Names<board::PanelAlign> {
+    static QString of(board::PanelAlign value) { return board::alignName(value); }
+    static std::optional<board::PanelAlign> named(const QString& text) { return board::alignNamed(text); }
+};
 
 // The field each key of the settings file fills, in the table's order.
 struct SettingsBinding {
@@ -47,6 +60,10 @@ const SettingsBinding SettingsBindings[] = {
     {settingskeys::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
     {settingskeys::KeyId::AnimDirection, &SettingsRecord::AnimDirection},
     {settingskeys::KeyId::AnimStep, &SettingsRecord::AnimStep},
+    {settingskeys::KeyId::PanelRows, &SettingsRecord::PanelRows},
+    {settingskeys::KeyId::PanelLines, &SettingsRecord::PanelLines},
+    {settingskeys::KeyId::PanelAlign, &SettingsRecord::PanelAlign},
+    {settingskeys::KeyId::PanelFont, &SettingsRecord::PanelFont},
 };
 static_assert(std::size(SettingsBindings) == std::size(settingskeys::Keys), "every key fills a field");
 
@@ -62,14 +79,14 @@ void readKey(SettingsRecord& record, const platform::Profile& file, const Settin
                 auto& value = record.*member;
                 using Value = std::decay_t<decltype(value)>;
                 if constexpr (std::is_same_v<Value, QString>) {
-                    value = text;
+                    value = member == &SettingsRecord::Mongon ? QString(text).replace(StoredLineBreak, u'\n') : text;
                 } else if constexpr (std::is_same_v<Value, float>) {
                     value = platform::parseSingle(text);
-                } else if constexpr (std::is_same_v<Value, scroll::Direction>) {
-                    const auto direction = scroll::directionNamed(text.trimmed());
-                    if (!direction)
+                } else if constexpr (std::is_enum_v<Value>) {
+                    const std::optional<Value> named = Names<Value>::named(text.trimmed());
+                    if (!named)
                         platform::raiseError(platform::ErrTypeMismatch);
-                    value = *direction;
+                    value = *named;
                 } else {
                     value = Value(settingskeys::readWhole(entry, text));
                 }
@@ -80,6 +97,13 @@ void readKey(SettingsRecord& record, const platform::Profile& file, const Settin
     }
 }
 
+// A line has no room for line breaks: one band draws them as nothing, and so they are not stored; a panel of
+// several lines keeps each as LINE SEPARATOR (U+2028), which reads back as a line break.
+QString storedMessage(const SettingsRecord& record) {
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return QString(record.Mongon).replace(lineBreak, record.PanelLines > 1 ? StoredLineBreak : QString());
+}
+
 // The text form a field is stored in.
 QString storedText(const SettingsRecord& record, const SettingsField& field) {
     return std::visit(
@@ -87,11 +111,11 @@ QString storedText(const SettingsRecord& record, const SettingsField& field) {
             const auto& value = record.*member;
             using Value = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<Value, QString>)
-                return QString(value).remove(u'\r').remove(u'\n'); // as the board shows them: not at all
+                return member == &SettingsRecord::Mongon ? storedMessage(record) : value;
             else if constexpr (std::is_same_v<Value, float>)
                 return platform::formatSingle(value);
-            else if constexpr (std::is_same_v<Value, scroll::Direction>)
-                return scroll::directionName(value);
+            else if constexpr (std::is_enum_v<Value>)
+                return Names<Value>::of(value);
             else
                 return platform::formatInt(value);
         },
@@ -132,6 +156,10 @@ SettingsRecord readSettings(const platform::Profile& file, const QString& iniPat
 
 output::SaveOptions saveOptionsOf(const SettingsRecord& record) {
     return {record.JpegRate, record.JpegPrgrs != 0, record.PngRate};
+}
+
+board::Panel panelOf(const SettingsRecord& record) {
+    return {record.PanelRows, record.PanelLines, record.PanelAlign, record.PanelFont};
 }
 
 scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/panel.h"
 #include "output/writeboard.h"
 #include "platform/errors.h"
 #include "platform/profile.h"
@@ -29,6 +30,11 @@ struct SettingsRecord {
     int16_t AnimDelay = 0;
     scroll::Direction AnimDirection = scroll::Direction::Left;
     int16_t AnimStep = 0;
+    // The LED panel: rows (0 = as high as the font's line), bands of lines, their alignment, its own face.
+    int16_t PanelRows = 0;
+    int16_t PanelLines = 0;
+    board::PanelAlign PanelAlign = board::PanelAlign::Left;
+    QString PanelFont;
 };
 
 // A settings value that cannot be read: the run-time error it raised (13 or 6) with where the value is, so
@@ -62,6 +68,8 @@ SettingsRecord readSettings(const platform::Profile& file, const QString& iniPat
 
 // The save options a record holds, as the writers take them.
 output::SaveOptions saveOptionsOf(const SettingsRecord& record);
+// The panel a record holds.
+board::Panel panelOf(const SettingsRecord& record);
 // The animation a record holds (it plays forever).
 scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record);
 

@@ -3,8 +3,10 @@
 #include "app/basCommon.h"
 #include "app/frmAnimation.h"
 #include "app/frmJPEG.h"
+#include "app/frmPanel.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
+#include "board/panelmask.h"
 #include "board/rotation.h"
 #include "dialogs/clsDialog.h"
 #include "dots/LoadDotImage.h"
@@ -20,6 +22,8 @@
 #include "ui/pictures.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -259,10 +263,35 @@ void frmMain::createBoardMenu() {
     add("クリップボードへコピー", &frmMain::Board_Click);
     add("アニメーションを保存...", &frmMain::saveAnimation);
     add("アニメーションの設定...", &frmMain::editAnimationSettings);
+    add("パネルの設定...", &frmMain::editPanelSettings);
     add("スクロール表示", &frmMain::showPreview);
     Board->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Board, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { BoardMenu->popup(Board->mapToGlobal(at)); });
+    // The board takes no focus: the menu key and Shift+F10 open its menu from the arrows beside it.
+    for (QPushButton* arrow : SBTN)
+        arrow->installEventFilter(this);
+    FLD[0]->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKey =
+            key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        if (menuKey && std::find(SBTN.begin(), SBTN.end(), watched) != SBTN.end()) {
+            BoardMenu->popup(Board->mapToGlobal(Board->rect().center()));
+            return true;
+        }
+        // Shift+Enter in the message starts a new line, for a panel of several lines; Enter alone renders.
+        const bool newLine =
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::ShiftModifier;
+        if (newLine && watched == FLD[0]) {
+            FLD[0]->insert(QStringLiteral("\n"));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // The sign as the board shows it now, after the rotations made since the render.
@@ -280,6 +309,18 @@ void frmMain::editAnimationSettings() {
     settings.Form_Load();
     settings.exec();
     followBoard();
+}
+
+void frmMain::editPanelSettings() {
+    frmPanel settings(dotFaces(), this);
+    settings.Form_Load();
+    settings.exec();
+}
+
+const dotfont::FaceLibrary& frmMain::dotFaces() {
+    if (!m_dotFaces)
+        m_dotFaces = dotfont::FaceLibrary::discover(dotfont::FaceLibrary::systemFontFolders(QDir::homePath()));
+    return *m_dotFaces;
 }
 
 void frmMain::showPreview() {
@@ -349,10 +390,33 @@ void frmMain::ApplyFont() {
 
 void frmMain::DrawBoard() {
     const FitBoxesOnExit fit{Board, TempPic};
-    board::DrawBoard(m_state, FLD[0]->text(), [this] {
+    const auto refresh = [this] {
         Board->Refresh();
         followBoard();
-    });
+    };
+    const board::Panel panel = panelOf(Settings);
+    if (panel.rows == 0) {
+        board::DrawBoard(m_state, FLD[0]->text(), refresh);
+        return;
+    }
+    // A panel's face that is not installed (any more) gives way to the main window's, and the status says so.
+    QStringList report;
+    std::optional<dotfont::Face> face = board::panelFace(panel, m_state.TempPic.font(), dotFaces());
+    if (!face) {
+        report << QStringLiteral("パネルの書体 \"%1\" が見つからないため、文字の書体で表示しました").arg(panel.font);
+        face = dotFaces().windowFace(m_state.TempPic.font());
+    }
+    const board::PanelReport drawn = board::DrawPanelBoard(m_state, FLD[0]->text(), panel, *face, refresh);
+    if (drawn.droppedLines > 0)
+        report << QStringLiteral("パネルは %1 行のため、残りの %2 行は表示していません")
+                      .arg(panel.lines)
+                      .arg(drawn.droppedLines);
+    if (!drawn.missingCharacters.isEmpty())
+        report << QStringLiteral("表示できない文字: %1").arg(drawn.missingCharacters);
+    // A report stays until the next render; one that has nothing to say puts the name back.
+    if (!report.isEmpty() || m_statusIsReport)
+        showStatus(report.isEmpty() ? QStringLiteral("Lumidot") : report.join(QStringLiteral("  ")));
+    m_statusIsReport = !report.isEmpty();
 }
 
 } // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/DrawBoard.h"
+#include "dotfont/facelibrary.h"
 #include "scroll/animationsettings.h"
 #include "ui/picturebox.h"
 
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -40,6 +42,7 @@ public:
     // The board's context menu: copy, save the animation, the animation settings.
     void saveAnimation();
     void editAnimationSettings();
+    void editPanelSettings();
     void showPreview();
     void DBTN_Click(int16_t Index);
     void Area_OLEDragDrop(int16_t Index, const QMimeData* Data);
@@ -62,8 +65,12 @@ public:
     ui::PictureBox* TempPic = nullptr;
     QMenu* BoardMenu = nullptr; // the board's right-button menu
 
+    // The dot faces of the system, found the first time a panel or its window needs them.
+    const dotfont::FaceLibrary& dotFaces();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -78,6 +85,8 @@ private:
     void followBoard(); // an open preview starts again from the board as it now stands
 
     board::BoardState m_state;
+    std::optional<dotfont::FaceLibrary> m_dotFaces;
+    bool m_statusIsReport = false;              // the status line tells what the last panel render could not show
     QPointer<preview::ScrollPreview> m_preview; // at most one; it deletes itself when closed
 };
 

@@ -4,7 +4,9 @@
 #include "board/DrawBoard.h"
 #include "board/fontface.h"
 #include "board/missingglyphs.h"
+#include "board/panelmask.h"
 #include "board/rotation.h"
+#include "dotfont/facelibrary.h"
 #include "dots/LoadDotImage.h"
 #include "output/writeboard.h"
 #include "platform/errors.h"
@@ -17,6 +19,7 @@
 #include "scroll/writeanimation.h"
 #include "ui/pictures.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -116,19 +119,107 @@ void loadDot(board::BoardState& state, const QString& fileName, int16_t index) {
                               .arg(which, quoted(fileName))};
 }
 
+// The faces a run draws with: the window's font (an installed family), and for a panel the face that
+// --font-file or --font names, else the settings file's [Panel] Font, else the window's font.
+struct Faces {
+    QString family;                       // for the window's font
+    std::optional<dotfont::Face> panel;   // for a fitted render
+    std::optional<dotfont::Face> dotOnly; // --font names a dot face that no outline family answers to
+};
+
+// The dot faces, found in the system's font folders the first time a name needs them.
+class DotFaces {
+public:
+    const dotfont::FaceLibrary& library() {
+        if (!m_library)
+            m_library = dotfont::FaceLibrary::discover(dotfont::FaceLibrary::systemFontFolders(QDir::homePath()));
+        return *m_library;
+    }
+
+private:
+    std::optional<dotfont::FaceLibrary> m_library;
+};
+
+std::optional<dotfont::Face> namedFace(DotFaces& faces, const QString& name) {
+    return faces.library().find(name);
+}
+
+RenderError unknownFace(const QString& name) {
+    return RenderError{QStringLiteral("the font %1 is not installed (lumidot-render --list-fonts and --list-dot-fonts "
+                                      "list the faces)")
+                           .arg(quoted(name))};
+}
+
+Faces facesOf(const Request& request, const app::SettingsRecord& settings, const board::Panel& panel,
+              DotFaces& dotFaces) {
+    Faces faces{settings.FontName, std::nullopt, std::nullopt};
+    if (request.fontFile) {
+        QString reason;
+        std::optional<dotfont::Face> face = dotFaces.library().loadFile(*request.fontFile, reason);
+        if (!face)
+            throw RenderError{
+                QStringLiteral("cannot draw with the font file %1: %2").arg(quoted(*request.fontFile), reason)};
+        if (face->isDot() || panel.rows > 0)
+            faces.dotOnly = faces.panel = face;
+        else
+            faces.family = face->name();
+        return faces;
+    }
+    if (request.font) {
+        if (const std::optional<QString> listed = board::fontFamilyFor(*request.font)) {
+            faces.family = *listed;
+            if (panel.rows > 0)
+                faces.panel = namedFace(dotFaces, *listed);
+        } else if (std::optional<dotfont::Face> dot = namedFace(dotFaces, *request.font); dot && dot->isDot()) {
+            faces.panel = faces.dotOnly = dot;
+        } else {
+            throw unknownFace(*request.font);
+        }
+    } else if (panel.rows > 0 && !panel.font.trimmed().isEmpty()) {
+        faces.panel = namedFace(dotFaces, panel.font);
+        if (!faces.panel)
+            throw RenderError{QStringLiteral("the panel's font %1 (the settings file's [Panel] Font) is not installed")
+                                  .arg(quoted(panel.font))};
+    }
+    return faces;
+}
+
+// The largest design height of a dot face at most the size in pixels (96 dpi), else its smallest: a dot face
+// drawn without a panel is as high as its line.
+int designHeightFor(const dotfont::Face& face, float points) {
+    const std::vector<int> heights = face.heights();
+    const float pixels = points * 96.0f / 72.0f;
+    int chosen = heights.front();
+    for (const int height : heights)
+        if (float(height) <= pixels)
+            chosen = height;
+    return chosen;
+}
+
 // The board the window shows for message in the end. The window's mask starts at its laid-out size and
 // cuts a longer message at the first render; from the second render on it is as large as the board, so
-// the message shows whole. A mask of the message's own size gives that board in one pass.
-board::BoardState renderedBoard(const QString& message, const QString& face, const app::SettingsRecord& settings,
-                                const Request& request) {
+// the message shows whole. A mask of the message's own size gives that board in one pass. A panel's board
+// is fitted to its rows.
+board::BoardState renderedBoard(const QString& message, const Faces& faces, board::Panel panel,
+                                const app::SettingsRecord& settings, const Request& request,
+                                board::PanelReport& report) {
     board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
     const float points = request.size.value_or(settings.FontSize);
-    board::applyFont(state, face, platform::formatSingle(points), request.italic || settings.Italic != 0,
+    board::applyFont(state, faces.family, platform::formatSingle(points), request.italic || settings.Italic != 0,
                      request.bold || settings.Tick != 0);
     if (request.lit)
         loadDot(state, *request.lit, 0);
     if (request.unlit)
         loadDot(state, *request.unlit, 1);
+    if (panel.rows == 0 && faces.dotOnly) {
+        panel.rows = designHeightFor(*faces.dotOnly, points);
+        panel.lines = 1;
+    }
+    if (panel.rows > 0) {
+        const dotfont::Face face = faces.panel.value_or(dotfont::Face::outline(state.TempPic.font()));
+        report = board::DrawPanelBoard(state, message, panel, face);
+        return state;
+    }
     state.SizeMongon.setCaption(message);
     state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
     board::DrawBoard(state, message);
@@ -212,21 +303,19 @@ QString namedCharacters(const QList<char32_t>& characters) {
 void run(const Request& request, const std::function<void(const QString&)>& warn) {
     const app::SettingsRecord settings = settingsOf(request);
     const QString message = request.messageFile ? messageFrom(*request.messageFile) : *request.message;
-    QString face = settings.FontName;
-    if (request.font) {
-        const std::optional<QString> listed = board::fontFamilyFor(*request.font);
-        if (!listed)
-            throw RenderError{
-                QStringLiteral("the font %1 is not installed (lumidot-render --list-fonts lists the faces)")
-                    .arg(quoted(*request.font))};
-        face = *listed;
-    }
+    board::Panel panel = app::panelOf(settings);
+    panel.rows = request.rows.value_or(panel.rows);
+    panel.lines = request.lines.value_or(panel.lines);
+    panel.align = request.align.value_or(panel.align);
+    DotFaces dotFaces;
+    const Faces faces = facesOf(request, settings, panel, dotFaces);
     const QString shownOutput =
         request.output == QLatin1String("-") ? QStringLiteral("standard output") : request.output;
 
+    board::PanelReport report;
     board::BoardState state = [&] {
         try {
-            return renderedBoard(message, face, settings, request);
+            return renderedBoard(message, faces, panel, settings, request, report);
         } catch (const platform::RuntimeError& error) {
             throw RenderError{
                 QStringLiteral("cannot render the board for %1: %2 (run-time error %3)")
@@ -234,9 +323,23 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
                     .arg(error.number())};
         }
     }();
-    if (const QList<char32_t> missing = board::undrawableCharacters(state.TempPic.font(), message); !missing.isEmpty())
-        warn(QStringLiteral("the font %1 and the faces that stand in for it cannot draw %2: they show as empty boxes")
-                 .arg(quoted(board::reportedFontName(state.TempPic.font())), namedCharacters(missing)));
+    const bool fitted = panel.rows > 0 || faces.dotOnly;
+    QList<char32_t> missing;
+    if (!fitted)
+        missing = board::undrawableCharacters(state.TempPic.font(), message);
+    for (const uint character : report.missingCharacters.toUcs4())
+        missing.append(char32_t(character));
+    if (!missing.isEmpty())
+        warn(QStringLiteral("the font %1 and the faces that stand in for it cannot draw %2: they show as %3")
+                 .arg(quoted(fitted && faces.panel ? faces.panel->name()
+                                                   : board::reportedFontName(state.TempPic.font())),
+                      namedCharacters(missing), fitted ? QStringLiteral("blanks") : QStringLiteral("empty boxes")));
+    if (report.droppedLines > 0)
+        warn(QStringLiteral("the message has %1 more line%2 than the panel's %3: %4 not drawn")
+                 .arg(report.droppedLines)
+                 .arg(report.droppedLines == 1 ? QString() : QStringLiteral("s"))
+                 .arg(panel.lines == 1 ? QStringLiteral("one line") : QStringLiteral("%1 lines").arg(panel.lines))
+                 .arg(report.droppedLines == 1 ? QStringLiteral("it is") : QStringLiteral("they are")));
 
     output::SaveOptions options = app::saveOptionsOf(settings);
     options.jpegRate = request.quality.value_or(options.jpegRate);

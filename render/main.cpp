@@ -4,6 +4,7 @@
 #include "app/basCommon.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
+#include "dotfont/facelibrary.h"
 #include "platform/atomicfile.h"
 #include "platform/errors.h"
 #include "platform/failuretexts.h"
@@ -11,6 +12,7 @@
 #include "render/options.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -39,11 +41,9 @@ int usageError(const QString& text) {
     return render::ExitUsage;
 }
 
-int listFonts() {
-    QStringList faces;
-    board::GetFontList(faces);
-    for (const QString& face : faces)
-        std::printf("%s\n", face.toUtf8().constData());
+int printLines(const QStringList& lines) {
+    for (const QString& line : lines)
+        std::printf("%s\n", line.toUtf8().constData());
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : render::ExitFailed;
 }
 
@@ -57,8 +57,14 @@ int run(const QStringList& arguments) {
     case render::Command::Kind::Version:
         std::printf("lumidot-render %s\n", LUMIDOT_VERSION);
         return 0;
-    case render::Command::Kind::ListFonts:
-        return listFonts();
+    case render::Command::Kind::ListFonts: {
+        QStringList faces;
+        board::GetFontList(faces);
+        return printLines(faces);
+    }
+    case render::Command::Kind::ListDotFonts:
+        return printLines(
+            dotfont::FaceLibrary::discover(dotfont::FaceLibrary::systemFontFolders(QDir::homePath())).dotFaceList());
     case render::Command::Kind::Render:
         break;
     }

@@ -160,6 +160,9 @@ Request requestOf(const QCommandLineParser& parser) {
     if (request.settingsFile == QLatin1String("-") && request.messageFile == QLatin1String("-"))
         throw UsageError{QStringLiteral("--settings and --message-file cannot both read standard input")};
     request.font = textOption(parser, "font");
+    request.fontFile = textOption(parser, "font-file");
+    if (request.font && request.fontFile)
+        throw UsageError{QStringLiteral("give --font or --font-file, not both")};
     if (parser.isSet(QStringLiteral("size"))) {
         const settingskeys::Key& size = settingskeys::key(KeyId::FontSize);
         request.size = float(numberOption(parser, QStringLiteral("size"), size.lowest, size.highest));
@@ -183,6 +186,14 @@ Request requestOf(const QCommandLineParser& parser) {
         if (!request.direction)
             throw UsageError{QStringLiteral("--direction must be up, right, down or left, not %1")
                                  .arg(quoted(parser.value(QStringLiteral("direction"))))};
+    }
+    request.rows = keyOption(parser, "rows", KeyId::PanelRows);
+    request.lines = keyOption(parser, "lines", KeyId::PanelLines);
+    if (parser.isSet(QStringLiteral("align"))) {
+        request.align = board::alignNamed(parser.value(QStringLiteral("align")));
+        if (!request.align)
+            throw UsageError{QStringLiteral("--align must be left, center or right, not %1")
+                                 .arg(quoted(parser.value(QStringLiteral("align"))))};
     }
     return request;
 }
@@ -238,10 +249,15 @@ void addOptions(QCommandLineParser& parser) {
                         "instead of MESSAGE"),
          QStringLiteral("FILE")},
         {QStringLiteral("font"),
-         QStringLiteral("font face, one that --list-fonts lists (by any of its names) or a Windows face name with "
-                        "an installed stand-in; ") +
-             fromSettings(KeyId::FontName),
+         QStringLiteral("font face, one that --list-fonts or --list-dot-fonts lists (by any of its names) or a "
+                        "Windows face name with an installed stand-in; ") +
+             fromSettings(KeyId::FontName) +
+             QStringLiteral(" (with --rows, the settings file's [Panel] Font when it names one)"),
          QStringLiteral("FACE")},
+        {QStringLiteral("font-file"),
+         QStringLiteral("draw with the font in FILE: a BDF or PCF dot font (gzip-compressed or not), a TrueType or "
+                        "OpenType font"),
+         QStringLiteral("FILE")},
         {QStringLiteral("size"),
          QStringLiteral("font size in points, %1; ").arg(range(KeyId::FontSize)) +
              fromSettings(KeyId::FontSize, platform::formatSingle(sizeDefault)),
@@ -249,6 +265,25 @@ void addOptions(QCommandLineParser& parser) {
         {QStringLiteral("italic"), QStringLiteral("italic; ") + fromSettings(KeyId::Italic, QStringLiteral("upright"))},
         {QStringLiteral("bold"), QStringLiteral("bold; ") + fromSettings(KeyId::Tick, QStringLiteral("regular"))},
         {QStringLiteral("list-fonts"), QStringLiteral("print the faces the window lists, one a line, and exit")},
+        {QStringLiteral("list-dot-fonts"),
+         QStringLiteral("print the dot faces, one a line as FACE<tab>HEIGHTS (their pixel heights), and exit")},
+        {QStringLiteral("rows"),
+         QStringLiteral("make the board exactly N cells high, %1, each line of the message at the largest size "
+                        "that fits its band (a dot face at its largest pixel height that fits); 0: as high as the "
+                        "font's line at --size; ")
+                 .arg(range(KeyId::PanelRows)) +
+             fromSettings(KeyId::PanelRows),
+         QStringLiteral("N")},
+        {QStringLiteral("lines"),
+         QStringLiteral("with --rows, split the rows into N bands, %1, one line of the message each (a line break "
+                        "starts the next); ")
+                 .arg(range(KeyId::PanelLines)) +
+             fromSettings(KeyId::PanelLines),
+         QStringLiteral("N")},
+        {QStringLiteral("align"),
+         QStringLiteral("with --rows, where a shorter line sits: left, center or right; ") +
+             fromSettings(KeyId::PanelAlign, QStringLiteral("left")),
+         QStringLiteral("WHERE")},
         {QStringLiteral("lit"), QStringLiteral("lit dot image (BMP, ICO, JPEG, GIF or PNG); default: the built-in dot"),
          QStringLiteral("FILE")},
         {QStringLiteral("unlit"), QStringLiteral("unlit dot image; default: the built-in dot"), QStringLiteral("FILE")},
@@ -307,10 +342,14 @@ Command parseCommandLine(QCommandLineParser& parser, const QStringList& argument
         command.kind = Command::Kind::Help;
     } else if (parser.isSet(QStringLiteral("version"))) {
         command.kind = Command::Kind::Version;
-    } else if (parser.isSet(QStringLiteral("list-fonts"))) {
+    } else if (parser.isSet(QStringLiteral("list-fonts")) || parser.isSet(QStringLiteral("list-dot-fonts"))) {
+        const bool dot = parser.isSet(QStringLiteral("list-dot-fonts"));
+        if (dot && parser.isSet(QStringLiteral("list-fonts")))
+            throw UsageError{QStringLiteral("give --list-fonts or --list-dot-fonts, not both")};
         if (!parser.positionalArguments().isEmpty())
-            throw UsageError{QStringLiteral("--list-fonts takes no MESSAGE or OUTPUT")};
-        command.kind = Command::Kind::ListFonts;
+            throw UsageError{
+                QStringLiteral("--%1 takes no MESSAGE or OUTPUT").arg(dot ? "list-dot-fonts" : "list-fonts")};
+        command.kind = dot ? Command::Kind::ListDotFonts : Command::Kind::ListFonts;
     } else {
         command.request = requestOf(parser);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/panel.h"
 #include "platform/filetypes.h"
 #include "scroll/animationsettings.h"
 
@@ -41,6 +42,7 @@ struct Request {
     std::optional<int> frames;           // the number of frame files, 0 for one cycle
     std::optional<QString> settingsFile; // "-" for standard input
     std::optional<QString> font;
+    std::optional<QString> fontFile; // a BDF, PCF, TTF or OTF file to draw with
     std::optional<float> size;
     bool italic = false;
     bool bold = false;
@@ -54,11 +56,14 @@ struct Request {
     std::optional<int> step;
     std::optional<int> loop;
     std::optional<scroll::Direction> direction;
+    std::optional<int> rows;
+    std::optional<int> lines;
+    std::optional<board::PanelAlign> align;
 };
 
 // What a command line asks for.
 struct Command {
-    enum class Kind { Render, Help, Version, ListFonts };
+    enum class Kind { Render, Help, Version, ListFonts, ListDotFonts };
     Kind kind = Kind::Render;
     Request request; // for Kind::Render
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/panel.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -14,7 +16,7 @@ enum class Kind {
     Text,    // taken as it stands
     Whole,   // a whole number (a fraction is rounded half to even)
     Decimal, // a number with a fraction (the font size)
-    Name,    // one of a list of names, in any case (the direction)
+    Name,    // one of a list of names, in any case (the direction, the alignment)
 };
 
 // What a whole number outside the key's range does when it is read. The original keys hold any 16-bit
@@ -48,6 +50,10 @@ enum class KeyId {
     AnimDelay,
     AnimDirection,
     AnimStep,
+    PanelRows,
+    PanelLines,
+    PanelAlign,
+    PanelFont,
 };
 
 // A board has at most 32767 pixels a side, so no more cells than that.
@@ -67,6 +73,10 @@ inline constexpr Key Keys[] = {
     {"Animation", "Delay", "50", Kind::Whole, 20, 5000, OutOfRange::Nearest},
     {"Animation", "Direction", "Left", Kind::Name},
     {"Animation", "Step", "1", Kind::Whole, 1, MaxCells, OutOfRange::Nearest},
+    {"Panel", "Rows", "0", Kind::Whole, 0, board::MaxPanelRows, OutOfRange::Nearest},
+    {"Panel", "Lines", "1", Kind::Whole, 1, board::MaxPanelLines, OutOfRange::Nearest},
+    {"Panel", "Align", "Left", Kind::Name},
+    {"Panel", "Font", "", Kind::Text},
 };
 
 constexpr const Key& key(KeyId id) {

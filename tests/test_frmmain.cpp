@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +148,24 @@ private slots:
         QTest::mouseClick(window->BTN[3], Qt::LeftButton);
         QVERIFY(!window->isVisible());
         QCOMPARE(readAll(iniPath()), before);
+    }
+
+    void keysOpenTheBoardsMenuAndStartANewLine() {
+        auto window = testwindow::startMainWindow();
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+            window->SBTN[2]->setFocus();
+            QTest::keyClick(window->SBTN[2], key, modifiers);
+            QVERIFY(window->BoardMenu->isVisible());
+            window->BoardMenu->hide();
+        }
+        QTest::keyClick(window->SBTN[2], Qt::Key_F10); // F10 alone is not the menu
+        QVERIFY(!window->BoardMenu->isVisible());
+        window->FLD[0]->setText(QStringLiteral("AB"));
+        window->FLD[0]->setCursorPosition(1);
+        QTest::keyClick(window->FLD[0], Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(window->FLD[0]->text(), QStringLiteral("A\nB"));
+        QCOMPARE(window->boardState().CellWidth, int16_t(0)); // nothing rendered
     }
 
     void controlsStandWhereTheDesignPutsThem() {

@@ -1,5 +1,6 @@
 #include "app/basCommon.h"
 #include "app/frmMain.h"
+#include "app/frmPanel.h"
 #include "board/basFontListGet.h"
 #include "board/fontface.h"
 #include "output/pngsetting.h"
@@ -10,7 +11,9 @@
 
 #include <QFile>
 #include <QImage>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -202,6 +205,14 @@ private slots:
         QTest::newRow("board too large") << QStringList{"--size", "2048", "WWWW", "x.png"} << 1 << "" << "out of memory";
         QTest::newRow("failed write") << QStringList{"Hi", "no-such-folder/x.png"} << 1 << "" << "no-such-folder/x.png";
         QTest::newRow("empty message") << QStringList{"", "x.png"} << 1 << "" << "x.png";
+        QTest::newRow("rows beyond a panel") << QStringList{"--rows", "257", "Hi", "x.png"} << 2 << "" << "--rows";
+        QTest::newRow("no lines") << QStringList{"--rows", "16", "--lines", "0", "Hi", "x.png"} << 2 << "" << "--lines";
+        QTest::newRow("unknown alignment") << QStringList{"--align", "middle", "Hi", "x.png"} << 2 << "" << "--align";
+        QTest::newRow("face and face file") << QStringList{"--font", "Unifont", "--font-file", "x.bdf", "Hi", "x.png"} << 2 << "" << "not both";
+        QTest::newRow("missing font file") << QStringList{"--font-file", "x.bdf", "Hi", "x.png"} << 1 << "" << "x.bdf";
+        QTest::newRow("a font file that is no font") << QStringList{"--font-file", "latin1.txt", "Hi", "x.png"} << 1 << "" << "latin1.txt";
+        QTest::newRow("lines beyond the panel's") << QStringList{"--rows", "16", "--lines", "2", "A\nB\nC", "ok.png"} << 0 << "" << "1 more line than the panel's 2 lines";
+        QTest::newRow("dot fonts listed with a message") << QStringList{"--list-dot-fonts", "Hi"} << 2 << "" << "--list-dot-fonts";
         // clang-format on
     }
     void exitStatusAndStreams() {
@@ -212,6 +223,7 @@ private slots:
         for (QString& argument : arguments) {
             if (QRegularExpression(QStringLiteral("^(x|ok|bad|latin1)\\.|^no-such-folder/")).match(argument).hasMatch())
                 argument = path(argument);
+            argument.replace(QLatin1String("\\n"), QLatin1String("\n"));
         }
         const Outcome outcome = render(arguments);
         QCOMPARE(outcome.exitCode, status);
@@ -226,6 +238,70 @@ private slots:
         QVERIFY2(onlyOwnEnglishMessages(outcome.errors), qPrintable(outcome.errors));
         QCOMPARE(outcome.errors.contains(QLatin1String("Try 'lumidot-render --help'.")), status == 2);
         QVERIFY(QDir(m_folder.path()).entryList({"x.*"}).isEmpty());
+    }
+
+    // A panel's board is exactly its rows high, whatever the face and the message; no rows is today's board.
+    void panelBoardsAreTheirRowsHigh_data() {
+        QTest::addColumn<QString>("face");
+        for (const char* face : {"IPAPGothic", "Unifont", "Shinonome Gothic", "MisakiGothic"})
+            QTest::newRow(face) << QString::fromLatin1(face);
+    }
+    void panelBoardsAreTheirRowsHigh() {
+        QFETCH(QString, face);
+        for (const int rows : {7, 8, 12, 16, 32}) {
+            const QString file = path(QStringLiteral("rows-%1.png").arg(rows));
+            QVERIFY(renders({"--font", face, "--rows", QString::number(rows), "Lumidot 漢字 gyp", file}));
+            QCOMPARE(cellsOf(file).height(), rows);
+        }
+        QVERIFY(renders({"--font", face, "--rows", "0", "Lumidot", path("rows-0.png")}));
+        QVERIFY(renders({"--font", face, "Lumidot", path("no-rows.png")}));
+        QCOMPARE(readAll(path("rows-0.png")), readAll(path("no-rows.png")));
+    }
+
+    void listDotFontsPrintsFacesWithTheirHeights() {
+        const Outcome outcome = render({"--list-dot-fonts"});
+        QCOMPARE(outcome.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(outcome.output).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.contains(QStringLiteral("Unifont\t16")));
+        QVERIFY(lines.contains(QStringLiteral("MisakiGothic\t8")));
+        QVERIFY(lines.contains(QStringLiteral("Shinonome Gothic\t12 14 16")));
+        for (const QString& line : lines)
+            QVERIFY2(QRegularExpression(QStringLiteral("^[^\t]+\t\\d+( \\d+)*$")).match(line).hasMatch(),
+                     qPrintable(line));
+    }
+
+    // The window with a panel set in its panel window draws the same board as lumidot-render with its file.
+    void panelSetInItsWindowRendersAsTheCommandLine() {
+        app::LoadSettings();
+        app::SaveSettings();
+        app::frmMain window;
+        window.Form_Load();
+        window.FLD[0]->setText(QStringLiteral("本日特売\n10:00-20:00"));
+        {
+            app::frmPanel panel(window.dotFaces());
+            panel.Form_Load();
+            panel.NUM[0]->setValue(32);
+            panel.NUM[1]->setValue(2);
+            panel.ALN->setCurrentIndex(panel.ALN->findText(QStringLiteral("中央揃え")));
+            panel.FNT->setCurrentIndex(panel.FNT->findData(QStringLiteral("Shinonome Gothic")));
+            QTest::mouseClick(panel.BTN[0], Qt::LeftButton);
+        }
+        QTest::mouseClick(window.BTN[0], Qt::LeftButton);
+        QCOMPARE(window.boardState().Cells.rows, 32);
+        platform::setFileDialogHandler([&](const platform::DialogRequest&) {
+            platform::DialogAnswer answer;
+            answer.accepted = true;
+            answer.paths = {path("panel-window.png")};
+            answer.filterIndex = 1;
+            return answer;
+        });
+        QTest::mouseClick(window.BTN[1], Qt::LeftButton);
+        // The message keeps its line break in the file, and the command line reads it from there.
+        QVERIFY(renders({"--settings", app::Settings.IniPath, "本日特売\n10:00-20:00", path("panel-render.png")}));
+        QCOMPARE(readAll(path("panel-render.png")), readAll(path("panel-window.png")));
+        QCOMPARE(app::readSettings(app::Settings.IniPath).Mongon, QStringLiteral("本日特売\n10:00-20:00"));
+        app::Settings.PanelRows = 0; // the other tests' window draws plain boards
+        app::SaveSettings();
     }
 
     void standardOutputIsWhatAFileGets_data() {

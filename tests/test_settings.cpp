@@ -20,12 +20,22 @@ using app::Settings;
 namespace {
 
 // What a save writes to a new file, each line "section/key=value" with sections in file order.
-const QStringList savedKeys = {"Data/Mongon=Sample", "Font/Name=ＭＳ Ｐゴシック",
-                               "Font/Size=10",       "Font/Italic=0",
-                               "Font/Tick=0",        "JPEG/Rate=50",
-                               "JPEG/Prgrs=0",       "PNG/Rate=1",
-                               "Animation/Panel=0",  "Animation/Delay=50",
-                               "Animation/Direction=Left", "Animation/Step=1"};
+const QStringList savedKeys = {"Data/Mongon=Sample",
+                               "Font/Name=ＭＳ Ｐゴシック",
+                               "Font/Size=10",
+                               "Font/Italic=0",
+                               "Font/Tick=0",
+                               "JPEG/Rate=50",
+                               "JPEG/Prgrs=0",
+                               "PNG/Rate=1",
+                               "Animation/Panel=0",
+                               "Animation/Delay=50",
+                               "Animation/Direction=Left",
+                               "Animation/Step=1",
+                               "Panel/Rows=0",
+                               "Panel/Lines=1",
+                               "Panel/Align=Left",
+                               "Panel/Font="};
 
 // A settings file holding every saved key, with the values in changes ("section/key" -> text) instead of defaults.
 QByteArray settingsFile(const QHash<QString, QString>& changes = {}) {
@@ -138,7 +148,12 @@ void TestSettings::firstRunUsesAndSavesDefaults() {
                                              "Panel=0\n"
                                              "Delay=50\n"
                                              "Direction=Left\n"
-                                             "Step=1\n"));
+                                             "Step=1\n"
+                                             "[Panel]\n"
+                                             "Rows=0\n"
+                                             "Lines=1\n"
+                                             "Align=Left\n"
+                                             "Font=\n"));
 }
 
 void TestSettings::integerFields_data() {

@@ -62,6 +62,11 @@ inline constexpr int AnimationWindowClientHeight = 161;
 
 extern const std::array<ControlPlacement, 10> AnimationWindowLayout;
 
+inline constexpr int PanelWindowClientWidth = 312;
+inline constexpr int PanelWindowClientHeight = 161;
+
+extern const std::array<ControlPlacement, 10> PanelWindowLayout;
+
 // A control's object name, as tests and accessibility tools find it: "BTN(0)", "Board(0)".
 QString controlName(const ControlPlacement& placement);
 
