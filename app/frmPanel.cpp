@@ -96,7 +96,7 @@ void frmPanel::fillFaces(const dotfont::FaceLibrary& faces) {
         QStringList heights;
         for (const int height : face->heights())
             heights << QString::number(height);
-        FNT->addItem(QStringLiteral("%1 (%2 ドット)").arg(face->name(), heights.join(QStringLiteral("・"))),
+        FNT->addItem(QStringLiteral("%1 (%2)").arg(face->name(), heights.join(QStringLiteral("・"))),
                      face->name());
     }
     QStringList families;

@@ -17,8 +17,8 @@ const std::array<ControlPlacement, 10> PanelWindowLayout = {{
     {"NUM", 1, K::Number, "", -1, 224, 36, 81, 22, 7, Left},
     {"LBL", 2, K::Label, "行の揃え", -1, 8, 67, 209, 17, 8, Right},
     {"ALN", 0, K::Choice, "", -1, 224, 64, 81, 22, 9, Left},
-    {"LBL", 3, K::Label, "パネルの書体", -1, 8, 95, 89, 17, 10, Right},
-    {"FNT", 0, K::Choice, "", -1, 104, 92, 201, 22, 11, Left},
+    {"LBL", 3, K::Label, "書体", -1, 8, 95, 49, 17, 10, Right},
+    {"FNT", 0, K::Choice, "", -1, 64, 92, 241, 22, 11, Left},
     {"BTN", 0, K::Button, "保存", -1, 8, 128, 89, 25, 0, Left},
     {"BTN", 1, K::Button, "閉じる", -1, 216, 128, 89, 25, 1, Left},
 }};
