@@ -1,9 +1,12 @@
+#include "output/SaveBoard.h"
 #include "platform/messagebox.h"
 #include "ui/filedialogs.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,7 +45,10 @@ private slots:
         });
     }
 
-    void init() { m_questions.clear(); }
+    void init() {
+        m_questions.clear();
+        m_reply = platform::AnswerNo;
+    }
 
     // The caller asks before overwriting, so the dialog takes an existing name without a question.
     void saveTakesAnExistingNameAndTellsTheFilter() {
@@ -56,6 +62,33 @@ private slots:
         QCOMPARE(answer.paths, QStringList{existing});
         QCOMPARE(answer.filterIndex, 3);
         QVERIFY(m_questions.isEmpty());
+    }
+
+    // A name typed before the filter is picked comes back as typed; the save command then settles the
+    // extension by its own rules, as when the filter is picked first.
+    void aTypedNameOutlivesAFilterChange() {
+        QVERIFY(QDir(m_folder.path()).mkdir("typed"));
+        const QString folder = m_folder.filePath("typed");
+        QString shown;
+        const platform::DialogHandler before = platform::setFileDialogHandler([&](const DialogRequest& request) {
+            DialogRequest inFolder = request;
+            inFolder.folder = folder;
+            FileDialog dialog(inFolder);
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClicks(name, QStringLiteral("b.png"));
+            while (!types->currentText().startsWith(QStringLiteral("ＪＰＥＧファイル")) &&
+                   types->currentIndex() + 1 < types->count())
+                QTest::keyClick(types, Qt::Key_Down); // as the user picks it
+            shown = name->text();
+            dialog.accept();
+            return dialog.answer();
+        });
+        m_reply = platform::AnswerYes; // create the new file
+        output::SaveBoard(platform::Surface(8, 8), output::SaveOptions(), nullptr, QString(), [](const QString&) {});
+        platform::setFileDialogHandler(before);
+        QCOMPARE(shown, QStringLiteral("b.png"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"b.png.JPG"});
     }
 
     void newNameIsConfirmedFirst() {

@@ -3,7 +3,9 @@
 #include "platform/messagebox.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace ui {
 
@@ -64,6 +66,23 @@ FileDialog::FileDialog(const DialogRequest& request)
         if (request.selectedFilter >= 1 && request.selectedFilter <= m_filters.size())
             selectNameFilter(m_filters[request.selectedFilter - 1]);
     }
+    if (request.kind == platform::DialogKind::Save)
+        keepTypedNameAcrossFilters();
+}
+
+// Qt's save dialog gives the name the new filter's extension when the user picks another filter. Here
+// the filter changes what the list shows and nothing else: the name stays as it was typed.
+void FileDialog::keepTypedNameAcrossFilters() {
+    auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!types || !name)
+        return;
+    disconnect(types, &QComboBox::activated, this, nullptr); // Qt's own handler, which renames
+    connect(types, &QComboBox::activated, this, [this, types, name](int index) {
+        const QString typed = name->text();
+        selectNameFilter(types->itemText(index));
+        name->setText(typed);
+    });
 }
 
 DialogAnswer FileDialog::answer() const {
