@@ -1,14 +1,18 @@
+#include "dialogs/clsDialog.h"
 #include "output/SaveBoard.h"
 #include "platform/messagebox.h"
 #include "ui/filedialogs.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using platform::DialogRequest;
 using ui::FileDialog;
@@ -122,6 +126,31 @@ private slots:
             return names;
         };
         QTRY_COMPARE(listed(), (QStringList{"A.PNG", "b.Png", "c.png"}));
+    }
+
+    // The colour dialog starts from the caller's colour only when the caller's flags ask for it.
+    void theColourDialogStartsFromTheColourWhenAsked_data() {
+        QTest::addColumn<uint>("flags");
+        QTest::addColumn<int>("confirmed");
+        QTest::newRow("no flags: black") << 0u << 0;
+        QTest::newRow("CcRgbInit: the colour") << uint(platform::CcRgbInit) << 0x3366CC;
+    }
+    void theColourDialogStartsFromTheColourWhenAsked() {
+        QFETCH(uint, flags);
+        QFETCH(int, confirmed);
+        ui::installFileDialogs();
+        QTimer::singleShot(0, [] {
+            if (auto* shown = qobject_cast<QColorDialog*>(QApplication::activeModalWidget()))
+                shown->accept(); // OK at once: the colour it started from
+        });
+        dialogs::clsDialog dialog;
+        dialog.SelectColor = 0x3366CC;
+        dialog.ColorFlags = flags;
+        const bool chosen = dialog.ColorCode(nullptr);
+        platform::setFileDialogHandler({});
+        platform::setColorDialogHandler({});
+        QVERIFY(chosen);
+        QCOMPARE(dialog.SelectColor, confirmed);
     }
 };
 

@@ -1,8 +1,8 @@
 #include "ui/filedialogs.h"
 
 #include "platform/messagebox.h"
+#include "ui/colordialog.h"
 
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -33,24 +33,10 @@ DialogAnswer showFileDialog(const DialogRequest& request) {
     return dialog.answer();
 }
 
-// RGB with red in the low byte, both ways.
-QColor colorOf(int32_t rgb) {
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-int32_t rgbOf(const QColor& color) {
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
 DialogAnswer showColorDialog(const DialogRequest& request) {
-    // Custom colours are not kept from one use to the next: every dialog starts with white ones.
-    for (int i = 0; i < QColorDialog::customCount(); ++i)
-        QColorDialog::setCustomColor(i, Qt::white);
-    QColorDialog dialog(colorOf(request.color), ownerWindow(request));
-    DialogAnswer answer;
-    answer.accepted = dialog.exec() == QDialog::Accepted;
-    if (answer.accepted)
-        answer.color = rgbOf(dialog.selectedColor());
-    return answer;
+    ColorDialog dialog(request);
+    dialog.exec();
+    return dialog.answer();
 }
 
 } // namespace
