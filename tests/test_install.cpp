@@ -127,6 +127,42 @@ private slots:
         QCOMPARE(testsupport::readAll(settings), bad);
     }
 
+    // Help and the version need no display; without one the window cannot open, which is said in one
+    // line, before the settings are read or written.
+    void theCommandLineWithoutADisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("errorLine");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: lumidot"
+                                << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "lumidot " LUMIDOT_VERSION "\n"
+                                   << "";
+        QTest::newRow("the window") << QStringList{} << 1 << ""
+                                    << "lumidot: cannot open the window: no display (DISPLAY is not set)\n";
+    }
+    void theCommandLineWithoutADisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, errorLine);
+        const QString config = m_root.filePath("no-display-config");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("XDG_CONFIG_HOME", config);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(bin() + "/lumidot", arguments);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(output.isEmpty() ? printed.isEmpty() : printed.startsWith(output), qPrintable(printed));
+        QCOMPARE(QString::fromUtf8(program.readAllStandardError()), errorLine);
+        QVERIFY(!QFile::exists(config));
+    }
+
     void theInstalledRendererRenders() {
         const QString output = m_root.filePath("board.png");
         QProcess render;
