@@ -1,7 +1,8 @@
 #!/bin/sh
-# Sets everything up, builds the program (only what it needs: tools/test.sh builds the rest) and starts it.
+# Sets everything up, builds the two programs (only what they need: tools/test.sh builds the tests too)
+# and starts the window.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-tools/build.sh lumidot
+tools/build.sh lumidot lumidot-render
 exec build/lumidot "$@"
