@@ -96,13 +96,13 @@ int Main(QApplication& application) {
 
 int main(int argc, char** argv) {
     // Help and the version need no display.
-    if (given(argc, argv, "-h", "--help")) {
-        std::fputs(Help, stdout);
-        return 0;
-    }
-    if (given(argc, argv, "-v", "--version")) {
-        std::printf("lumidot %s\n", LUMIDOT_VERSION);
-        return 0;
+    const bool help = given(argc, argv, "-h", "--help");
+    if (help || given(argc, argv, "-v", "--version")) {
+        if (help)
+            std::fputs(Help, stdout);
+        else
+            std::printf("lumidot %s\n", LUMIDOT_VERSION);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1; // a full disk is no success
     }
 
     qInstallMessageHandler(holdStartupMessage);
