@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building, running and testing Lumidot need.
 set -eu
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev libgif-dev libwebp-dev fonts-ipafont-gothic"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev libgif-dev libwebp-dev fonts-ipafont-gothic fontconfig"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
