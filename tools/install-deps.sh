@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Lumidot need (librsvg2-bin: the
 # tests draw the SVG icon with another renderer).
 set -eu
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev libgif-dev libwebp-dev fonts-ipafont-gothic librsvg2-bin"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev libgif-dev libwebp-dev fonts-ipafont-gothic librsvg2-bin fontconfig"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
