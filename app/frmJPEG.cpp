@@ -118,4 +118,10 @@ void frmJPEG::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+// The window opens where the system puts a new window; a QDialog would centre itself on its parent or
+// the screen first.
+void frmJPEG::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+}
+
 } // namespace app

@@ -218,7 +218,7 @@ void frmMain::BTN_Click(int16_t Index) {
                           [this](const QString& status) { showStatus(status); });
         break;
     case 2: {
-        frmJPEG options(this);
+        frmJPEG options; // no owner: modal over the whole program, placed where the system puts a new window
         options.Form_Load();
         options.exec();
         break;

@@ -106,6 +106,7 @@ bool clsDialog::ColorCode(QObject* owner) {
     DialogRequest request;
     request.kind = DialogKind::Color;
     request.owner = owner;
+    request.flags = ColorFlags;
     request.color = SelectColor;
     const DialogAnswer answer = platform::runColorDialog(request);
     if (!answer.accepted)

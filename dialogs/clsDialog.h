@@ -21,6 +21,7 @@ public:
     int32_t FilterIndex = 0; // after SaveFile: the 1-based filter chosen, 0 after a cancel
     QString FilterPattern;   // description, NUL, patterns separated by ";", NUL, ...; the first filter is preselected
     int32_t SelectColor = 0; // RGB with red in the low byte, handed to and returned by ColorCode
+    uint32_t ColorFlags = 0; // the colour dialog's ColorDialogFlag bits; CcRgbInit starts it from SelectColor
 
     // The chosen path, several joined by one space (folder + "/" + name each), "" on cancel.
     // A chosen path that does not exist raises error 53. An answer that does not fit the dialog's buffer of

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <array>
+#include <cstdlib>
 
 namespace dots {
 
@@ -48,9 +49,11 @@ QImage readPicture(const QString& fileName, QRgb background) {
     const QByteArray format = reader.format(); // asked once: after the read it looks at the file's end
     if (!formats.contains(format))
         return QImage();
-    // The header tells the size before any pixel is decoded: a forged or huge image costs nothing.
+    // The header tells the size before any pixel is decoded: a forged or huge image costs nothing. A BMP
+    // stored top row first says so with a negative height, which Qt passes on.
     const QSize size = reader.size();
-    if (!size.isValid() || !platform::surfaceSizeAllowed(size.width(), size.height()))
+    const int height = std::abs(size.height());
+    if (size.width() <= 0 || height == 0 || !platform::surfaceSizeAllowed(size.width(), height))
         return QImage();
     const QImage picture = reader.read();
     // The BMP reader asks for exactly the bytes it needs, so a read past the end means missing pixels.
@@ -71,7 +74,7 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
     platform::skipOnError([&] {
         Surface& box = state.Dot[index];
         if (platform::boardFormatNamed(fileName) == platform::ImageFormat::Png) {
-            if (LoadPngDot(box, fileName))
+            if (LoadPngDot(box, fileName, index == 0))
                 result = 0;
             return;
         }
@@ -84,7 +87,7 @@ int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t 
     return result;
 }
 
-bool LoadPngDot(Surface& box, const QString& fileName) {
+bool LoadPngDot(Surface& box, const QString& fileName, bool setsCellSize) {
     // Only a regular file: opening a named pipe would wait for a writer forever.
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
@@ -101,14 +104,14 @@ bool LoadPngDot(Surface& box, const QString& fileName) {
         if (byteAt(i + 1) != signature[i])
             return false;
     // The IHDR width and height, 32 bits each, high byte first. A size the program cannot take is refused
-    // like any oversized dot, before anything is decoded.
+    // like any oversized dot, before anything is decoded: a cell size must fit in 16 bits.
     const auto word = [&byteAt](int position) {
         return quint32(byteAt(position)) << 24 | quint32(byteAt(position + 1)) << 16 |
                quint32(byteAt(position + 2)) << 8 | quint32(byteAt(position + 3));
     };
     const quint32 width = word(17);
     const quint32 height = word(21);
-    if (width > quint32(INT16_MAX) || height > quint32(INT16_MAX) ||
+    if ((setsCellSize && (width > quint32(INT16_MAX) || height > quint32(INT16_MAX))) ||
         !platform::surfaceSizeAllowed(qint64(width), qint64(height)))
         return false;
 

@@ -17,10 +17,11 @@ namespace dots {
 int16_t LoadDotImage(board::BoardState& state, const QString& fileName, int16_t index);
 
 // Loads a PNG file into box: the signature must match; the box takes the IHDR width and height as its
-// size (a cell size must fit in 16 bits and a box in the surface limit, or the file is refused) and the
-// decoded image is drawn over the box's back colour from the origin. Returns whether the box now holds the
-// image; otherwise the box is as it was. A file that cannot be opened raises error 53 or 75.
-bool LoadPngDot(platform::Surface& box, const QString& fileName);
+// size (a box must fit in the surface limit and, when setsCellSize (the lit dot), each side in 16 bits, or
+// the file is refused) and the decoded image is drawn over the box's back colour from the origin. Returns
+// whether the box now holds the image; otherwise the box is as it was. A file that cannot be opened
+// raises error 53 or 75.
+bool LoadPngDot(platform::Surface& box, const QString& fileName, bool setsCellSize);
 
 // Tries the dropped files in order, by the upper-cased last four characters of their names (".BMP",
 // ".JPG", ".ICO", ".PNG", and ".GIF" only when allowGif), until one loads into Dot(index). Skipped and

@@ -1,6 +1,6 @@
-// The PNG dot loader, fed the whole file: the signature check, the box sized from the header and the
-// decoder. A box that is not loaded keeps its size and pixels; a loaded box takes the low 16 bits of
-// the header's width and height. The only error it may raise is out of memory, for a box too large.
+// The PNG loader of the lit dot, fed the whole file: the signature check, the box sized from the header
+// and the decoder. A box that is not loaded keeps its size and pixels; a loaded box takes the header's
+// width and height, which fit in 16 bits. The only error it may raise is out of memory, for a box too large.
 
 #include "fuzzfiles.h"
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QImage before = box.image().copy();
     bool loaded = false;
     try {
-        loaded = dots::LoadPngDot(box, file);
+        loaded = dots::LoadPngDot(box, file, true);
     } catch (const platform::RuntimeError& error) {
         fuzz::require(error.number() == platform::ErrOutOfMemory, "only a box too large raises an error");
     }

@@ -11,6 +11,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <new>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -181,6 +182,7 @@ int syncFolder(const QByteArray& folder) {
 QString reasonOf(const Result& result) {
     switch (result.failure) {
     case Failure::SystemError:
+    case Failure::DamagedInPlace:
         return systemReason(result.systemError, Language::English);
     case Failure::LinkLoop:
         return systemReason(ELOOP, Language::English);
@@ -193,7 +195,7 @@ QString reasonOf(const Result& result) {
 
 } // namespace
 
-AtomicFile::AtomicFile(const QString& fileName) : m_fileName(fileName) {}
+AtomicFile::AtomicFile(const QString& fileName, InPlace inPlace) : m_fileName(fileName), m_inPlace(inPlace) {}
 
 AtomicFile::~AtomicFile() {
     close();
@@ -227,7 +229,11 @@ bool AtomicFile::open(OpenMode mode) {
         m_descriptor =
             createTemporary(folderOf(m_targetPath), temporaryPrefix(name), m_replacing ? 0600 : 0666, m_temporaryPath);
         if (m_descriptor < 0) {
-            failSystem(errno);
+            const int error = errno;
+            // The file itself may be written (checked above), only its folder refuses a new name.
+            if (m_replacing && m_inPlace == InPlace::Allowed && (error == EACCES || error == EPERM))
+                return openInPlace(error);
+            failSystem(error);
             return false;
         }
         m_slot = registerTemporary(m_temporaryPath);
@@ -250,7 +256,30 @@ bool AtomicFile::open(OpenMode mode) {
     return QIODevice::open(WriteOnly | Unbuffered);
 }
 
+bool AtomicFile::openInPlace(int refusal) {
+    m_descriptor = ::open(m_targetPath.constData(), O_WRONLY | O_CLOEXEC);
+    if (m_descriptor < 0) {
+        failSystem(errno == EACCES || errno == EPERM ? refusal : errno);
+        return false;
+    }
+    m_writingInPlace = true;
+    m_held.clear();
+    return QIODevice::open(WriteOnly | Unbuffered);
+}
+
 qint64 AtomicFile::writeData(const char* data, qint64 length) {
+    if (m_writingInPlace) {
+        // Held until commit(), so that a writer that fails or gives up half way leaves the file untouched.
+        if (!m_result.ok())
+            return -1;
+        try {
+            m_held.append(data, length);
+        } catch (const std::bad_alloc&) {
+            failSystem(ENOMEM);
+            return -1;
+        }
+        return length;
+    }
     qint64 written = 0;
     while (m_result.ok() && written < length) {
         const ssize_t step = ::write(m_descriptor, data + written, size_t(length - written));
@@ -275,6 +304,8 @@ void AtomicFile::discardTemporary() {
     if (m_descriptor >= 0)
         ::close(m_descriptor);
     m_descriptor = -1;
+    m_writingInPlace = false;
+    m_held = QByteArray();
     if (!m_temporaryPath.isEmpty())
         ::unlink(m_temporaryPath.constData());
     unregisterTemporary(m_slot);
@@ -282,11 +313,48 @@ void AtomicFile::discardTemporary() {
     m_temporaryPath.clear();
 }
 
+bool AtomicFile::commitInPlace() {
+    // Nothing of the file changes until the first byte is written; from then on a failure has damaged it.
+    qint64 written = 0;
+    int error = 0;
+    while (m_result.ok() && !error && written < m_held.size()) {
+        const ssize_t step =
+            ::pwrite(m_descriptor, m_held.constData() + written, size_t(m_held.size() - written), off_t(written));
+        if (step < 0 && errno == EINTR)
+            continue;
+        if (step <= 0)
+            error = step < 0 ? errno : ENOSPC;
+        else
+            written += step;
+    }
+    bool changed = written > 0;
+    if (m_result.ok() && !error) {
+        if (::ftruncate(m_descriptor, off_t(written)) != 0) {
+            error = errno;
+        } else {
+            changed = true; // cut to the new length, or emptied
+            if (::fdatasync(m_descriptor) != 0 && errno != EINVAL)
+                error = errno;
+        }
+    }
+    if (::close(m_descriptor) != 0 && errno != EINTR && !error)
+        error = errno;
+    m_descriptor = -1;
+    m_writingInPlace = false;
+    m_held = QByteArray();
+    if (error)
+        fail(changed ? Result{Failure::DamagedInPlace, m_fileName, error, {}} : Result::system(m_fileName, error));
+    QIODevice::close();
+    return m_result.ok();
+}
+
 bool AtomicFile::commit() {
     if (m_descriptor < 0) {
         failSystem(EBADF); // never opened, or already committed or closed
         return false;
     }
+    if (m_writingInPlace)
+        return commitInPlace();
     // The data reaches the disk before the name does, so that a power cut leaves the old file or the
     // new one, never an empty one. EINVAL: a file system that cannot sync, where there is nothing to wait for.
     if (m_result.ok() && ::fdatasync(m_descriptor) != 0 && errno != EINVAL)

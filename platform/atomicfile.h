@@ -16,9 +16,17 @@ namespace platform {
 // gives it the replaced file's owner, group and mode, renames it into place and syncs the folder. Every
 // link on the way stays a link. Without commit(), or when any step fails, the temporary file is removed
 // and the target stays as it was.
+//
+// A file the process may write in a folder where it may not create one cannot be replaced so. Unless the
+// file must only ever be replaced whole (InPlace::Refused), it is then rewritten in place: what is
+// written is held in memory, and commit() writes it over the file from its start, cuts the file to its
+// length and flushes it. The file keeps its owner, group and mode. Until commit() the file is untouched;
+// a failure once commit() has begun to write leaves it damaged and says so (Failure::DamagedInPlace).
 class AtomicFile : public QIODevice {
 public:
-    explicit AtomicFile(const QString& fileName);
+    enum class InPlace { Allowed, Refused };
+
+    explicit AtomicFile(const QString& fileName, InPlace inPlace = InPlace::Allowed);
     ~AtomicFile() override;
 
     bool open(OpenMode mode) override; // WriteOnly only; fails for a target this process may not replace
@@ -37,6 +45,8 @@ private:
     void fail(const Result& result);
     void failSystem(int error) { fail(Result::system(m_fileName, error)); }
     void discardTemporary();
+    bool openInPlace(int refusal);
+    bool commitInPlace();
 
     QString m_fileName;
     QByteArray m_targetPath; // the final file, every link followed
@@ -45,6 +55,9 @@ private:
     bool m_replacing = false;
     int m_descriptor = -1;
     int m_slot = -1; // where the temporary file is registered for removal on a signal
+    InPlace m_inPlace;
+    bool m_writingInPlace = false; // m_descriptor is the target itself
+    QByteArray m_held;             // what commit() writes over the target in place
     Result m_result;
 };
 

@@ -21,6 +21,11 @@ enum FileDialogFlag : uint32_t {
     OfnExplorer = 0x80000,       // the dialog returns a multi-selection as folder and names
 };
 
+// Flags of the colour dialog.
+enum ColorDialogFlag : uint32_t {
+    CcRgbInit = 0x1, // the dialog starts from the request's colour
+};
+
 enum class DialogKind { Open, Save, Color };
 
 // What the dialog is to show.
@@ -30,9 +35,9 @@ struct DialogRequest {
     QStringList nameFilters;  // "description (*.a *.b)", in order
     int selectedFilter = 0;   // 1-based number of the filter shown first; 0 when there are none
     QString folder;           // empty lets the dialog choose
-    uint32_t flags = 0;       // FileDialogFlag bits
+    uint32_t flags = 0;       // FileDialogFlag bits; ColorDialogFlag bits for the colour dialog
     QObject* owner = nullptr; // the window the dialog is modal over
-    int32_t color = 0;        // the colour dialog's start colour, red in the low byte
+    int32_t color = 0;        // the colour dialog's start colour when its flags ask for it, red in the low byte
 };
 
 // What the user answered.

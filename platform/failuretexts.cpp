@@ -73,6 +73,13 @@ QString failureText(const Result& result, Language language) {
     case Failure::SystemError:
         return ja ? QStringLiteral("\"%1\" に書き込めません: %2").arg(file, systemReason(result.systemError, language))
                   : QStringLiteral("cannot write \"%1\": %2").arg(file, systemReason(result.systemError, language));
+    case Failure::DamagedInPlace:
+        return ja ? QStringLiteral("\"%1\" に書き込めません: %2。フォルダに新しいファイルを作れないため直接書き換えて"
+                                   "いたので、元の内容は失われ、ファイルは壊れています。")
+                        .arg(file, systemReason(result.systemError, language))
+                  : QStringLiteral("cannot write \"%1\": %2; it was being rewritten in place (its folder takes no new "
+                                   "file), so its earlier content is lost and the file is damaged")
+                        .arg(file, systemReason(result.systemError, language));
     case Failure::NotRegularFile:
         return ja ? QStringLiteral("\"%1\" は普通のファイルではないため、置き換えません。").arg(file)
                   : QStringLiteral("\"%1\" is not a regular file; it is left as it is").arg(file);

@@ -179,7 +179,9 @@ bool saveProfile(const ProfileText& text, const QString& file) {
     QByteArray bytes = text.hasBom ? utf8Bom : QByteArray();
     for (const QString& line : text.lines)
         bytes += line.toUtf8() + lineEnd;
-    AtomicFile output(file);
+    // Only ever replaced whole: a settings file rewritten in place and cut short by a full device would
+    // lose what it held, and nobody would be told.
+    AtomicFile output(file, AtomicFile::InPlace::Refused);
     if (!output.open(QIODevice::WriteOnly))
         return false;
     return output.write(bytes) == bytes.size() && output.commit();

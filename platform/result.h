@@ -13,6 +13,7 @@ enum class Failure {
     SystemError,      // the system refused: Result::systemError holds errno
     NotRegularFile,   // the target (after following its links) is a device, a pipe, a socket or a folder
     LinkLoop,         // the target's symbolic links loop or run too deep
+    DamagedInPlace,   // a rewrite in place failed part way: systemError holds errno; the earlier content is lost
     EncoderError,     // the encoder library failed; Result::detail says how
     OptionOutOfRange, // a save option that the format cannot take; Result::detail names it
     // an animation setting the sign cannot take; Result::detail names it and the values it may take

@@ -6,6 +6,8 @@
 #include <webp/mux.h>
 
 #include <algorithm>
+#include <memory>
+#include <system_error>
 #include <thread>
 
 namespace scroll {
@@ -79,7 +81,7 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     return platform::Result::success();
 }
 
-WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area) {
+WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area) {
     Compressed compressed{{}, {}, area};
     WebPPicture picture;
     WebPPictureInit(&picture);
@@ -121,10 +123,11 @@ platform::Result WebpEncoder::addFrame(const Frame& frame) {
     // Frames sit at even offsets.
     area.setLeft(area.left() & ~1);
     area.setTop(area.top() & ~1);
-    std::vector<uint32_t> part(size_t(area.width()) * size_t(area.height()));
+    // Shared with the thread that compresses it, and still here should no thread start.
+    const auto part = std::make_shared<std::vector<uint32_t>>(size_t(area.width()) * size_t(area.height()));
     for (int y = 0; y < area.height(); ++y) {
         const uint32_t* now = reinterpret_cast<const uint32_t*>(pixels.constScanLine(area.top() + y)) + area.left();
-        std::copy_n(now, area.width(), part.data() + size_t(y) * size_t(area.width()));
+        std::copy_n(now, area.width(), part->data() + size_t(y) * size_t(area.width()));
     }
     keepFrame(pixels, m_previous);
     m_first = false;
@@ -133,7 +136,15 @@ platform::Result WebpEncoder::addFrame(const Frame& frame) {
         if (platform::Result added = addOldest(); !added.ok())
             return added;
     }
-    m_compressing.push_back(std::async(std::launch::async, compress, std::cref(m_config), std::move(part), area));
+    try {
+        m_compressing.push_back(
+            std::async(std::launch::async, [this, part, area] { return compress(m_config, *part, area); }));
+    } catch (const std::system_error&) {
+        // No thread could start (a limit on processes or on memory): the frame is compressed here instead.
+        std::promise<Compressed> compressed;
+        compressed.set_value(compress(m_config, *part, area));
+        m_compressing.push_back(compressed.get_future());
+    }
     return platform::Result::success();
 }
 

@@ -16,8 +16,9 @@ namespace scroll {
 
 // Animated WebP, lossless with exact pixels. Every frame after the first is stored as the rectangle of
 // pixels that changed, drawn over the last frame; every frame is kept, even one that changes nothing.
-// The frames are compressed by libwebp (WebPEncode) on every core at once and put together by its
-// muxer; each frame shows for the delay in milliseconds, and the ANIM chunk holds the loop count.
+// The frames are compressed by libwebp (WebPEncode) on every core at once (in the calling thread when
+// no other thread can start) and put together by its muxer; each frame shows for the delay in
+// milliseconds, and the ANIM chunk holds the loop count.
 //
 // Not libwebp's WebPAnimEncoder: it merges a frame that changes nothing into the one before (a scroll
 // through a gap wider than the panel would lose frames), works one frame at a time, and copies whole
@@ -38,7 +39,7 @@ private:
         QString error;
         QRect area;
     };
-    static Compressed compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area);
+    static Compressed compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area);
     platform::Result addOldest();
     platform::Result failed(const QString& what) const;
 

@@ -5,6 +5,7 @@
 #include "app/frmAnimation.h"
 #include "app/frmMain.h"
 #include "board/fontface.h"
+#include "board/rotation.h"
 #include "output/SaveAnimation.h"
 #include "preview/scrollpreview.h"
 #include "scroll/framesequence.h"
@@ -128,6 +129,35 @@ private slots:
         const QPointer<preview::ScrollPreview> watched = shown;
         window->close();
         QTRY_VERIFY(watched.isNull());
+    }
+
+    // The animation and the preview start from the window's sign; after every arrow it shows, cell by
+    // cell, the pixels the board shows.
+    void theSignShowsTheBoardAfterEveryArrow() {
+        auto window = testwindow::startMainWindow();
+        window->BTN_Click(0);
+        const board::BoardState& state = window->boardState();
+        scroll::AnimationSettings wholeBoard = app::animationSettingsOf(Settings);
+        wholeBoard.panelColumns = 0;
+        for (const int16_t arrow : {board::RotateUp, board::RotateRight, board::RotateDown, board::RotateLeft})
+            for (int press = 1; press <= 2; ++press) {
+                window->SBTN_Click(arrow);
+                const QImage& board = state.Board.image();
+                QImage frame;
+                QVERIFY(scroll::FrameSequence({state.Cells, state.CellPictures[0], state.CellPictures[1]}, wholeBoard)
+                            .drawFrame(0, frame));
+                QCOMPARE(frame.size(), board.size());
+                for (int y = 0; y < board.height(); y += state.CellHeight)
+                    for (int x = 0; x < board.width(); x += state.CellWidth) {
+                        const QRect cell(x, y, state.CellWidth, state.CellHeight);
+                        QVERIFY2(frame.copy(cell) == board.copy(cell),
+                                 qPrintable(QStringLiteral("arrow %1, press %2, cell (%3, %4)")
+                                                .arg(arrow)
+                                                .arg(press)
+                                                .arg(x / state.CellWidth)
+                                                .arg(y / state.CellHeight)));
+                    }
+            }
     }
 
     void theExtensionFollowsTheFilterInLowerCase_data() {

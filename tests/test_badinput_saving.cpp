@@ -1,14 +1,19 @@
 #include "app/basCommon.h"
 #include "output/SaveBoard.h"
 #include "platform/commondialogs.h"
+#include "platform/failuretexts.h"
 #include "platform/messagebox.h"
+#include "scroll/writeanimation.h"
 
+#include "tests/scrollsigns.h"
 #include "tests/testsupport.h"
 
 #include <QDir>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -132,6 +137,76 @@ private slots:
         QVERIFY2(m_messages[1].startsWith("Lumidot|" + failed + u'"' + path + u'"'), qPrintable(m_messages[1]));
         QCOMPARE(m_status, QStringLiteral("Lumidot"));
         QCOMPARE(folderEntries(), QStringList{name});
+    }
+
+    // A file the user may write in a folder the user may not: no replacement can be made beside it, so
+    // every writer rewrites the file in place, byte for byte what it writes elsewhere, keeping its mode.
+    void writableFileInAReadOnlyFolderIsRewritten_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bmp") << "board.bmp";
+        QTest::newRow("jpg") << "board.jpg";
+        QTest::newRow("png") << "board.png";
+        QTest::newRow("animation") << "sign.gif";
+    }
+
+    void writableFileInAReadOnlyFolderIsRewritten() {
+        QFETCH(QString, name);
+        const bool animation = name.endsWith(".gif");
+        const auto write = [&](const QString& path) {
+            if (!animation)
+                save(path);
+            else if (const platform::Result result =
+                         scroll::writeAnimation(scrollsigns::sign(9, 4), {}, path, scroll::AnimationFormat::Gif);
+                     !result.ok())
+                m_messages << platform::failureText(result, platform::Language::Japanese);
+        };
+        write(m_folder.filePath(name));
+        const QByteArray expected = testsupport::readAll(m_folder.filePath(name));
+        QVERIFY(!expected.isEmpty());
+        QTemporaryDir locked;
+        const QString path = locked.filePath(name);
+        QVERIFY(testsupport::writeAll(path, QByteArray(expected.size() + 1000, 'e'))); // longer: its tail must go
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+        m_messages.clear();
+        {
+            const testsupport::PermissionsEnforced enforced;
+            QVERIFY(QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QFile(locked.filePath("probe")).open(QIODevice::WriteOnly))
+                QSKIP("folder permissions do not stop this process");
+            write(path);
+        }
+        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(m_messages, animation ? QStringList() : QStringList{"上書き確認|上書きしますか？\r\n" + path});
+        QCOMPARE(testsupport::readAll(path), expected);
+        struct stat status {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 07777, mode_t(0640));
+        QCOMPARE(QDir(locked.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{name});
+    }
+
+    // Such a rewrite cut short by a full device has damaged the file, and the message says so.
+    void aRewriteInPlaceCutShortSaysTheFileIsDamaged() {
+        QTemporaryDir locked;
+        const QString path = locked.filePath("board.bmp");
+        const QByteArray earlier(100000, 'e');
+        QVERIFY(testsupport::writeAll(path, earlier));
+        {
+            const testsupport::PermissionsEnforced enforced;
+            QVERIFY(QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QFile(locked.filePath("probe")).open(QIODevice::WriteOnly))
+                QSKIP("folder permissions do not stop this process");
+            const testsupport::FileSizeLimit fullDevice(512);
+            QVERIFY(fullDevice.applied());
+            save(path);
+        }
+        QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(m_messages.size(), 2); // the overwrite question, then the failure
+        const platform::Result damaged{platform::Failure::DamagedInPlace, path, EFBIG, {}};
+        QCOMPARE(m_messages[1], "Lumidot|" + failed + platform::failureText(damaged, platform::Language::Japanese));
+        QCOMPARE(m_status, QStringLiteral("Lumidot"));
+        const QByteArray now = testsupport::readAll(path);
+        QVERIFY(now.startsWith("BM") && now.mid(512) == earlier.mid(512));
     }
 
     // 2^27 pixels, the most a board may hold, in every format: the earlier file is replaced whole.

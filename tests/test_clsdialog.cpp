@@ -215,6 +215,10 @@ private slots:
         QCOMPARE(dialog.SelectColor, 0x123456);
         QCOMPARE(m_requests.first().kind, platform::DialogKind::Color);
         QCOMPARE(m_requests.first().color, 0x123456);
+        QCOMPARE(m_requests.first().flags, 0u); // the dialog does not start from SelectColor
+        dialog.ColorFlags = platform::CcRgbInit;
+        dialog.ColorCode(this);
+        QCOMPARE(m_requests.last().flags, uint32_t(platform::CcRgbInit));
 
         DialogAnswer chosen;
         chosen.accepted = true;

@@ -75,6 +75,26 @@ QByteArray forgedPng(quint32 width, quint32 height) {
     return png;
 }
 
+// A 3 × 2 BMP stored top row first (a negative height), written byte by byte: red, green, blue over
+// white, black and (10, 20, 30).
+QByteArray topDownBmp() {
+    QByteArray bmp("BM\x4e\0\0\0\0\0\0\0\x36\0\0\0", 14);                      // 78 bytes, pixels at 54
+    bmp += QByteArray("\x28\0\0\0\x03\0\0\0\xfe\xff\xff\xff\x01\0\x18\0", 16); // 3 × -2, 24 bits
+    bmp += QByteArray(24, '\0');                                               // no compression, sizes
+    bmp += QByteArray("\0\0\xff\0\xff\0\xff\0\0\0\0\0", 12);                   // B G R, 3 bytes of padding
+    bmp += QByteArray("\xff\xff\xff\0\0\0\x1e\x14\x0a\0\0\0", 12);
+    return bmp;
+}
+
+QImage topDownPixels() {
+    QImage image(3, 2, QImage::Format_RGB32);
+    const QRgb pixels[] = {qRgb(255, 0, 0),     qRgb(0, 255, 0), qRgb(0, 0, 255),
+                           qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(10, 20, 30)};
+    for (int i = 0; i < 6; ++i)
+        image.setPixel(i % 3, i / 3, pixels[i]);
+    return image;
+}
+
 QByteArray forgedBmp(qint32 width, qint32 height) {
     QByteArray bmp = encoded(quadrants(2, 2), "BMP");
     qToLittleEndian(width, bmp.data() + 18);
@@ -101,27 +121,53 @@ private:
 private slots:
     void loadsEachFormat_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QImage>("image");
         QTest::addColumn<int>("tolerance");
         const QImage image = quadrants(12, 10);
         QImage flat(32, 24, QImage::Format_RGB32); // JPEG smears colour edges, so one colour all over
         flat.fill(qRgb(200, 30, 60));
-        QTest::newRow("BMP") << "dot.bmp" << QByteArray("BMP") << image << 0;
-        QTest::newRow("ICO") << "dot.ico" << QByteArray("ICO") << image << 0;
-        QTest::newRow("JPEG") << "dot.jpg" << QByteArray("JPEG") << flat << 4;
-        QTest::newRow("PNG, upper-case name") << "DOT.PNG" << QByteArray("PNG") << image << 0;
-        QTest::newRow("BMP content named .jpg") << "bmp.jpg" << QByteArray("BMP") << image << 0;
+        QTest::newRow("BMP") << "dot.bmp" << encoded(image, "BMP") << image << 0;
+        QTest::newRow("ICO") << "dot.ico" << encoded(image, "ICO") << image << 0;
+        QTest::newRow("JPEG") << "dot.jpg" << encoded(flat, "JPEG") << flat << 4;
+        QTest::newRow("PNG, upper-case name") << "DOT.PNG" << encoded(image, "PNG") << image << 0;
+        QTest::newRow("BMP content named .jpg") << "bmp.jpg" << encoded(image, "BMP") << image << 0;
+        QTest::newRow("BMP stored top row first") << "top-down.bmp" << topDownBmp() << topDownPixels() << 0;
     }
 
     void loadsEachFormat() {
         QFETCH(QString, name);
-        QFETCH(QByteArray, format);
+        QFETCH(QByteArray, bytes);
         QFETCH(QImage, image);
         QFETCH(int, tolerance);
         BoardState state = testsupport::windowBoard();
-        QCOMPARE(LoadDotImage(state, write(name, encoded(image, format)), 1), int16_t(0));
+        QCOMPARE(LoadDotImage(state, write(name, bytes), 1), int16_t(0));
         QVERIFY(holds(state.Dot[1], image, tolerance));
+    }
+
+    // Only the lit dot sets the cell size, which must fit in 16 bits; the unlit dot may be as large as the
+    // surface limit allows, in every format, and is cut to the cell.
+    void unlitDotBeyond16BitsLoadsAndRenders_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("PNG 40000 x 2") << "wide.png" << QByteArray("PNG") << QSize(40000, 2);
+        QTest::newRow("BMP 40000 x 2") << "wide.bmp" << QByteArray("BMP") << QSize(40000, 2);
+        QTest::newRow("PNG 2 x 40000") << "tall.png" << QByteArray("PNG") << QSize(2, 40000);
+    }
+
+    void unlitDotBeyond16BitsLoadsAndRenders() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, format);
+        QFETCH(QSize, size);
+        const QImage image = quadrants(size.width(), size.height());
+        const QString path = write(name, encoded(image, format));
+        BoardState state = testsupport::windowBoard();
+        QCOMPARE(LoadDotImage(state, path, 1), int16_t(0));
+        QVERIFY(holds(state.Dot[1], image));
+        board::DrawBoard(state, QStringLiteral("Hi"));
+        QCOMPARE(int(state.CellWidth), 8); // the built-in lit dot's
+        QCOMPARE(state.Board.Point(0, 0), redLow(image.pixel(0, 0)));
     }
 
     // dot.gif was made with ImageMagick: a red, a green and a blue pixel over a white, a black and a
@@ -161,6 +207,7 @@ private slots:
         QCOMPARE(box.Point(0, 0), redLow(png.pixel(0, 0)));
     }
 
+    // Into the lit dot, whose size must fit a cell.
     void unsafeFilesLeaveTheBoxAlone_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
@@ -195,10 +242,10 @@ private slots:
         else if (!name.startsWith(QLatin1String("missing")))
             write(name, bytes);
         BoardState state = testsupport::windowBoard();
-        const QImage before = state.Dot[1].image().copy();
-        QCOMPARE(LoadDotImage(state, path, 1), int16_t(1));
-        QCOMPARE(state.Dot[1].image(), before);
-        QCOMPARE(QSize(state.Dot[1].ScaleWidth(), state.Dot[1].ScaleHeight()), before.size());
+        const QImage before = state.Dot[0].image().copy();
+        QCOMPARE(LoadDotImage(state, path, 0), int16_t(1));
+        QCOMPARE(state.Dot[0].image(), before);
+        QCOMPARE(QSize(state.Dot[0].ScaleWidth(), state.Dot[0].ScaleHeight()), before.size());
     }
 
     // Each image has its own size, so the box's size tells which file was loaded (8 × 8: none).

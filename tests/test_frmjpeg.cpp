@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using app::frmJPEG;
 using app::Settings;
@@ -218,19 +219,29 @@ private slots:
         QCOMPARE(int(Settings.JpegRate), 50);
     }
 
+    // The options window has no owner window (the system places it as any new window), yet the main window
+    // takes no input while it is open: a click on 閉じる that reaches it through the window system closes nothing.
     void optionsButtonOpensTheWindowModal() {
         startWith("");
         app::frmMain main;
         main.Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QObject* owner = &main;
         bool wasModal = false;
         QTimer::singleShot(0, [&] {
             auto* options = qobject_cast<frmJPEG*>(QApplication::activeModalWidget());
             wasModal = options != nullptr;
-            if (options)
-                QTest::mouseClick(options->BTN[1], Qt::LeftButton);
+            if (!options)
+                return;
+            owner = options->windowHandle()->transientParent(); // the window the system keeps it above
+            const QPoint close = main.BTN[3]->mapTo(&main, main.BTN[3]->rect().center());
+            QTest::mouseClick(main.windowHandle(), Qt::LeftButton, {}, close);
+            QTest::mouseClick(options->BTN[1], Qt::LeftButton);
         });
         main.BTN_Click(2);
         QVERIFY(wasModal);
+        QCOMPARE(owner, nullptr);
+        QVERIFY(main.isVisible());
         QVERIFY(main.isEnabled());
     }
 };

@@ -1,5 +1,7 @@
 #include "app/basCommon.h"
 #include "board/fontface.h"
+#include "platform/errors.h"
+#include "platform/eventboundary.h"
 #include "platform/messagebox.h"
 #include "app/frmMain.h"
 #include "ui/layout.h"
@@ -15,6 +17,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <stdexcept>
+#include <system_error>
 
 using app::frmMain;
 using app::Settings;
@@ -203,6 +208,34 @@ private slots:
             reached << widget;
         }
         QCOMPARE(reached, expected);
+    }
+
+    // Whatever a handler throws ends that handler only: the event boundary shows it in a message box.
+    void eventBoundaryReportsWhatAHandlerThrows_data() {
+        QTest::addColumn<int>("thrown");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an error number") << 0 << "6:オーバーフローしました。";
+        QTest::newRow("no memory") << 1 << "7:メモリが不足しています。";
+        QTest::newRow("no thread") << 2 << "予期しないエラーが発生しました: no thread: ";
+        QTest::newRow("any other") << 3 << "予期しないエラーが発生しました: broken";
+    }
+    void eventBoundaryReportsWhatAHandlerThrows() {
+        QFETCH(int, thrown);
+        QFETCH(QString, message);
+        platform::runTrapped([thrown] {
+            switch (thrown) {
+            case 0:
+                platform::raiseError(platform::ErrOverflow);
+            case 1:
+                throw std::bad_alloc();
+            case 2:
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
+            default:
+                throw std::runtime_error("broken");
+            }
+        });
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith(message), qPrintable(m_messages[0])); // then the system's reason
     }
 };
 

@@ -1,13 +1,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
 #include "tests/testsupport.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -48,7 +53,8 @@ private slots:
               "share/icons/hicolor/16x16/apps/io.github.lumidot.Lumidot.png",
               "share/icons/hicolor/32x32/apps/io.github.lumidot.Lumidot.png",
               "share/icons/hicolor/48x48/apps/io.github.lumidot.Lumidot.png",
-              "share/icons/hicolor/256x256/apps/io.github.lumidot.Lumidot.png"})
+              "share/icons/hicolor/256x256/apps/io.github.lumidot.Lumidot.png",
+              "share/icons/hicolor/scalable/apps/io.github.lumidot.Lumidot.svg"})
             QVERIFY2(QFileInfo(m_prefix + "/" + file).size() > 0, file);
 
         // Make the installed folder read-only, as it is under /usr for anyone but root.
@@ -95,6 +101,35 @@ private slots:
         QVERIFY(QFile::exists(share + "icons/hicolor/48x48/apps/" + icon + ".png"));
     }
 
+    // The SVG icon is the PNG icons' design: drawn by another renderer (librsvg) at each PNG size, no
+    // pixel differs by more than the smoothing of a rounded edge explains (up to 25 of 255 measured);
+    // a lamp lit in one and not the other differs by over 200.
+    void theSvgIconDrawsAsThePngIcons() {
+        const QString rsvg = QStandardPaths::findExecutable("rsvg-convert");
+        QVERIFY2(!rsvg.isEmpty(), "rsvg-convert draws the SVG: install librsvg2-bin (tools/install-deps.sh)");
+        const QString icons = m_prefix + "/share/icons/hicolor/";
+        for (const int size : {16, 32, 48, 256}) {
+            const QString drawn = m_root.filePath(QString("svg-%1.png").arg(size));
+            QProcess convert;
+            convert.start(rsvg, {"-w", QString::number(size), "-h", QString::number(size), "-o", drawn,
+                                 icons + "scalable/apps/io.github.lumidot.Lumidot.svg"});
+            QVERIFY(convert.waitForFinished(20000));
+            QCOMPARE(convert.exitCode(), 0);
+            const QImage svg = QImage(drawn).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage png = QImage(icons + QString("%1x%1/apps/io.github.lumidot.Lumidot.png").arg(size))
+                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QCOMPARE(svg.size(), png.size());
+            int largest = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const QRgb a = svg.pixel(x, y), b = png.pixel(x, y);
+                    largest = std::max({largest, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                        std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+                }
+            QVERIFY2(largest <= 48, qPrintable(QString("%1 px: a channel differs by %2").arg(size).arg(largest)));
+        }
+    }
+
     void settingsGoToTheUsersConfigurationFolder() {
         const QString config = m_root.filePath("config");
         QProcess program;
@@ -125,6 +160,42 @@ private slots:
              {settings, QStringLiteral("[Font]"), QStringLiteral("Size"), QStringLiteral("\"abc\"")})
             QVERIFY2(errors.contains(part), qPrintable(errors));
         QCOMPARE(testsupport::readAll(settings), bad);
+    }
+
+    // Help and the version need no display; without one the window cannot open, which is said in one
+    // line, before the settings are read or written.
+    void theCommandLineWithoutADisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("errorLine");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: lumidot"
+                                << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "lumidot " LUMIDOT_VERSION "\n"
+                                   << "";
+        QTest::newRow("the window") << QStringList{} << 1 << ""
+                                    << "lumidot: cannot open the window: no display (DISPLAY is not set)\n";
+    }
+    void theCommandLineWithoutADisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        QFETCH(QString, errorLine);
+        const QString config = m_root.filePath("no-display-config");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("XDG_CONFIG_HOME", config);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(bin() + "/lumidot", arguments);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(output.isEmpty() ? printed.isEmpty() : printed.startsWith(output), qPrintable(printed));
+        QCOMPARE(QString::fromUtf8(program.readAllStandardError()), errorLine);
+        QVERIFY(!QFile::exists(config));
     }
 
     void theInstalledRendererRenders() {

@@ -294,8 +294,9 @@ private slots:
         if (asRoot)
             QCOMPARE(::mount("tmpfs", QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
                      0);
-        else
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        else // a file that may be written would be rewritten in place
+            QFile::setPermissions(folder + "/kept.png", QFile::ReadOwner) &&
+                QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
         answerSaveDialog(folder + "/kept.png", 1);
         save();
         const QByteArray kept = readAll(folder + "/kept.png");

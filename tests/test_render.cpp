@@ -10,6 +10,7 @@
 #include "tests/testsupport.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
@@ -39,14 +40,10 @@ struct Outcome {
 
 // Runs lumidot-render as a script would, without a desktop session (no XDG_RUNTIME_DIR), so that any
 // warning Qt prints about it shows.
-Outcome render(const QStringList& arguments, const QByteArray& input = {}, const QString& locale = {}) {
+Outcome render(const QStringList& arguments, const QByteArray& input = {},
+               QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    if (!locale.isEmpty()) {
-        environment.insert(QStringLiteral("LC_ALL"), locale);
-        environment.insert(QStringLiteral("LANG"), locale);
-    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(LUMIDOT_RENDER), arguments);
     process.write(input);
@@ -76,6 +73,49 @@ QStringList fcList(const QStringList& arguments) {
     if (!process.waitForFinished(60000))
         return {};
     return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// A Type 1 font (PFA) of family with one glyph, a square "A", whose notice names URW: fontconfig takes
+// that for its foundry. Both of Type 1's encryptions are applied as the format describes them; every
+// number of the glyph programs lies in -107..107, one byte each (the value + 139).
+QByteArray type1Font(const QByteArray& family) {
+    const auto encrypted = [](const QByteArray& plain, quint16 key) {
+        QByteArray cipher;
+        for (const char byte : QByteArray(4, '\0') + plain) { // four leading bytes of any value
+            const uchar c = uchar(byte) ^ uchar(key >> 8);
+            key = quint16((c + key) * 52845u + 22719u);
+            cipher += char(c);
+        }
+        return cipher;
+    };
+    const auto glyph = [&](const QByteArray& name, const QByteArray& program) {
+        const QByteArray charString = encrypted(program, 4330);
+        return '/' + name + ' ' + QByteArray::number(charString.size()) + " RD " + charString + " ND\n";
+    };
+    // 0 100 hsbw endchar; 0 100 hsbw 10 0 rmoveto 80 0 rlineto 0 100 rlineto -80 0 rlineto closepath endchar
+    const QByteArray glyphs = glyph(".notdef", "\x8b\xef\x0d\x0e") +
+                              glyph("A", "\x8b\xef\x0d\x95\x8b\x15\xdb\x8b\x05\x8b\xef\x05\x3b\x8b\x05\x09\x0e");
+    const QByteArray hidden = "dup /Private 8 dict dup begin\n"
+                              "/RD{string currentfile exch readstring pop}executeonly def\n"
+                              "/ND{noaccess def}executeonly def\n/NP{noaccess put}executeonly def\n"
+                              "/BlueValues [] ND\n/MinFeature{16 16} ND\n/password 5839 def\n/Subrs 0 array ND\n"
+                              "2 index /CharStrings 2 dict dup begin\n" +
+                              glyphs +
+                              "end\nend\nreadonly put\nnoaccess put\n"
+                              "dup /FontName get exch definefont pop\nmark currentfile closefile\n";
+    QByteArray font = "%!PS-AdobeFont-1.0: LumidotProbe 001.000\n12 dict begin\n/FontInfo 4 dict dup begin\n"
+                      "/Notice (Copyright URW) readonly def\n/FamilyName (" +
+                      family + ") readonly def\n/FullName (" + family +
+                      " Probe) readonly def\n/Weight (Regular) readonly def\nend readonly def\n"
+                      "/FontName /LumidotProbe def\n/PaintType 0 def\n/FontType 1 def\n"
+                      "/FontMatrix [0.001 0 0 0.001 0 0] readonly def\n/Encoding StandardEncoding def\n"
+                      "/FontBBox {0 0 100 100} readonly def\ncurrentdict end\ncurrentfile eexec\n";
+    const QByteArray hex = encrypted(hidden, 55665).toHex();
+    for (qsizetype at = 0; at < hex.size(); at += 64)
+        font += hex.mid(at, 64) + '\n';
+    for (int line = 0; line < 8; ++line)
+        font += QByteArray(64, '0') + '\n';
+    return font + "cleartomark\n";
 }
 
 // The board's size in cells, from a still render of message.
@@ -356,6 +396,58 @@ private slots:
         QVERIFY(expected.contains(QStringLiteral("IPAPGothic")));
     }
 
+    // Qt names a family that several foundries make "Family [Foundry]". A face is listed for a foundry only
+    // when that foundry made an outline (TrueType or CFF) file of it, as fontconfig, run as a process of
+    // its own, reports: here a Type 1 face of an installed TrueType family, from another foundry.
+    void listedFacesAreOutlinesOfTheirFoundry() {
+        QTemporaryDir fonts;
+        QVERIFY(testsupport::writeAll(fonts.filePath("probe.pfa"), type1Font("IPAGothic")));
+        // The cache folder comes first, so that fontconfig writes the new folder's cache there.
+        QVERIFY(testsupport::writeAll(fonts.filePath("fonts.conf"),
+                                      "<?xml version=\"1.0\"?>\n<fontconfig>\n<cachedir>" +
+                                          fonts.filePath("cache").toUtf8() +
+                                          "</cachedir>\n<include>/etc/fonts/fonts.conf</include>\n<dir>" +
+                                          fonts.path().toUtf8() + "</dir>\n</fontconfig>\n"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("FONTCONFIG_FILE"), fonts.filePath("fonts.conf"));
+
+        QProcess fcList;
+        fcList.setProcessEnvironment(environment);
+        fcList.start(QStringLiteral("fc-list"), {"-f", "%{family[0]}\\t%{family}\\t%{foundry}\\t%{fontformat}\\n"});
+        QVERIFY(fcList.waitForFinished(60000) && fcList.exitCode() == 0);
+        QHash<QString, QHash<QString, bool>> outline;     // family → foundry (case-folded) → an outline file exists
+        QHash<QString, QSet<QString>> firstNameFoundries; // as each font file's first family name
+        for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(u'\t');
+            QCOMPARE(fields.size(), 4);
+            const QString foundry = fields[2].toCaseFolded();
+            const bool isOutline = fields[3] == QLatin1String("TrueType") || fields[3] == QLatin1String("CFF");
+            for (const QString& family : fields[1].split(u','))
+                outline[family][foundry] = outline[family].value(foundry) || isOutline;
+            firstNameFoundries[fields[0]].insert(foundry);
+        }
+        QCOMPARE(outline.value("IPAGothic").value("urw", true), false); // the probe is there, and alone
+
+        const Outcome outcome = render({"--list-fonts"}, {}, environment);
+        QCOMPARE(outcome.exitCode, 0);
+        const QStringList listed = QString::fromUtf8(outcome.output).split(u'\n', Qt::SkipEmptyParts);
+        const QRegularExpression withFoundry(QStringLiteral("^(.*) \\[(.*)\\]$"));
+        for (const QString& face : listed) {
+            const QRegularExpressionMatch match = withFoundry.match(face);
+            const QHash<QString, bool> made = outline.value(match.hasMatch() ? match.captured(1) : face);
+            QVERIFY2(match.hasMatch() ? made.value(match.captured(2).toCaseFolded()) : made.values().contains(true),
+                     qPrintable(face));
+        }
+        for (auto family = firstNameFoundries.cbegin(); family != firstNameFoundries.cend(); ++family) {
+            if (family.value().size() < 2)
+                continue;
+            for (const QString& foundry : family.value()) {
+                const QString face = family.key() + " [" + foundry + ']';
+                QCOMPARE(listed.contains(face, Qt::CaseInsensitive), outline[family.key()][foundry]);
+            }
+        }
+    }
+
     void pngCompressionNamesAreTheSettings() {
         QSet<QByteArray> distinct;
         for (const output::PngSetting& setting : output::PngSettings) {
@@ -496,7 +588,10 @@ private slots:
     }
     void decimalCommaLocale() {
         QFETCH(QString, locale);
-        const Outcome outcome = render({"Hi", path("locale.png")}, {}, locale);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), locale);
+        environment.insert(QStringLiteral("LANG"), locale);
+        const Outcome outcome = render({"Hi", path("locale.png")}, {}, environment);
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(outcome.errors.isEmpty(), qPrintable(outcome.errors));
         QCOMPARE(readAll(path("locale.png")), readAll(path("hi.png")));

@@ -130,6 +130,7 @@ private slots:
             Failure failure;
             int error;
             const char* replaced;
+            bool inPlace = false; // rewritten in place, which the settings file refuses
         };
         const Row rows[] = {
             {"FIFO", Failure::NotRegularFile, 0, ""},
@@ -141,13 +142,17 @@ private slots:
             {"40 links", Failure::None, 0, "real"},
             {"41 links", Failure::LinkLoop, 0, ""},
             {"other owner", Failure::None, 0, "target"},
-            {"read-only folder", Failure::SystemError, EACCES, ""},
+            {"writable file in a read-only folder", Failure::None, 0, "target", true},
+            {"read-only file in a read-only folder", Failure::SystemError, EACCES, ""},
+            {"new file in a read-only folder", Failure::SystemError, EACCES, ""},
             {"full disk", Failure::SystemError, ENOSPC, ""},
         };
         for (const char* writer : {"file", "settings"}) {
             for (const Row& row : rows) {
+                const bool refused = row.inPlace && QByteArray(writer) == "settings";
                 QTest::addRow("%s: %s", writer, row.target)
-                    << writer << row.target << int(row.failure) << row.error << row.replaced;
+                    << writer << row.target << int(refused ? Failure::SystemError : row.failure)
+                    << (refused ? EACCES : row.error) << (refused ? "" : row.replaced);
             }
         }
     }
@@ -200,8 +205,12 @@ private slots:
             QVERIFY(testsupport::writeAll(path, oldContent));
             QCOMPARE(::chown(pathBytes.constData(), 65534, 65534), 0);
             QCOMPARE(::chmod(pathBytes.constData(), 0640), 0);
-        } else if (target == "read-only folder") {
+        } else if (target == "writable file in a read-only folder") {
+            QVERIFY(testsupport::writeAll(path, oldContent + QByteArray(100, '#'))); // longer: its tail must go
+            QCOMPARE(::chmod(pathBytes.constData(), 0640), 0);
+        } else if (target == "read-only file in a read-only folder") {
             QVERIFY(testsupport::writeAll(path, oldContent));
+            QCOMPARE(::chmod(pathBytes.constData(), 0440), 0);
         } else if (target == "full disk") {
             smallDisk.emplace(folder.filePath("disk"));
             if (!smallDisk->mounted())
@@ -224,7 +233,7 @@ private slots:
         platform::Result result;
         {
             std::optional<testsupport::PermissionsEnforced> enforced;
-            if (target == "read-only folder") {
+            if (target.contains("read-only folder")) {
                 enforced.emplace(); // a read-only folder stops root too
                 QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
                 if (QFile(folder.filePath("probe")).open(QIODevice::WriteOnly)) {
@@ -254,10 +263,50 @@ private slots:
             QCOMPARE(result.file, written ? QString() : path);
         } else {
             // Reading never blocks on a FIFO, and reads on where the write could not.
-            const bool readable = failure == int(Failure::None) || failure == int(Failure::SystemError);
+            const bool readable = (failure == int(Failure::None) || failure == int(Failure::SystemError)) &&
+                                  target != "new file in a read-only folder";
             QCOMPARE(readSetting(path), written ? QString::fromUtf8(value) : readable ? "old" : "default");
         }
         QCOMPARE(snapshot(folder.path()), expected);
+    }
+
+    // A rewrite in place leaves the file as it was until its commit. Cut short by a full device before its
+    // first byte, it still has; after, it has damaged the file and says so.
+    void inPlaceRewriteCutShort_data() {
+        QTest::addColumn<int>("limit"); // bytes the device takes
+        QTest::addColumn<int>("failure");
+        QTest::newRow("before its first byte") << 0 << int(Failure::SystemError);
+        QTest::newRow("after 512 bytes") << 512 << int(Failure::DamagedInPlace);
+    }
+
+    void inPlaceRewriteCutShort() {
+        QFETCH(int, limit);
+        QFETCH(int, failure);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("target");
+        const QByteArray earlier(1000, 'e');
+        const QByteArray newer(4000, 'n');
+        QVERIFY(testsupport::writeAll(path, earlier));
+        platform::Result result;
+        {
+            const testsupport::PermissionsEnforced enforced;
+            QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QFile(folder.filePath("probe")).open(QIODevice::WriteOnly))
+                QSKIP("folder permissions do not stop this process");
+            platform::AtomicFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(newer) == newer.size());
+            QCOMPARE(testsupport::readAll(path), earlier);
+            const testsupport::FileSizeLimit fullDevice{rlim_t(limit)};
+            QVERIFY(fullDevice.applied());
+            QVERIFY(!file.commit());
+            result = file.result();
+        }
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(int(result.failure), failure);
+        QCOMPARE(result.systemError, EFBIG);
+        QCOMPARE(result.file, path);
+        QCOMPARE(testsupport::readAll(path), newer.left(limit) + earlier.mid(limit));
+        QCOMPARE(entries(folder.path()), QStringList{"target"});
     }
 
     // The temporary file is hidden in the target's folder and tells whose it is; a name too long to carry

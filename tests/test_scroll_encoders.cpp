@@ -4,6 +4,7 @@
 #include "tests/scrollsigns.h"
 #include "tests/testsupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,6 +113,23 @@ private slots:
             QCOMPARE(decoded.frames[k], expected);
             QCOMPARE(decoded.delaysMs[k], writtenDelay(format, delay));
         }
+    }
+
+    // Where no thread can start (a limit on processes or on memory), the WebP encoder compresses every
+    // frame itself: the same file as with threads, and nothing left beside it.
+    void webpWithoutThreadsIsTheSameFile() {
+        const scroll::Sign sign = scrollsigns::sign(9, 4);
+        const AnimationSettings settings{5, 50, Direction::Left, 1, 0};
+        QVERIFY(scroll::writeAnimation(sign, settings, path("threads.webp"), AnimationFormat::WebP).ok());
+        platform::Result result;
+        {
+            const testsupport::ThreadsCannotStart noThreads;
+            QVERIFY(noThreads.applied());
+            result = scroll::writeAnimation(sign, settings, path("alone.webp"), AnimationFormat::WebP);
+        }
+        QVERIFY2(result.ok(), qPrintable(result.detail));
+        QCOMPARE(testsupport::readAll(path("alone.webp")), testsupport::readAll(path("threads.webp")));
+        QCOMPARE(QDir(m_folder.path()).entryList({".alone.webp*"}, QDir::Hidden | QDir::Files), QStringList());
     }
 
     void gifOfManyColoursShowsTheNearestOfItsPalette() {

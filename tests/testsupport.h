@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <csignal>
+#include <cstdio>
 
 #include <linux/capability.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -93,6 +95,45 @@ public:
 private:
     rlimit m_original{};
     void (*m_previousHandler)(int) = SIG_DFL;
+    bool m_applied = false;
+};
+
+// No new thread can start while the guard lives, as under a limit on processes or on memory: a thread's
+// stack is made larger than the address space the process may still take (1 GiB against 256 MiB).
+class ThreadsCannotStart {
+public:
+    ThreadsCannotStart() {
+        pthread_getattr_default_np(&m_originalThreads);
+        pthread_attr_t large;
+        pthread_getattr_default_np(&large);
+        pthread_attr_setstacksize(&large, size_t(1) << 30);
+        const bool stacksSet = pthread_setattr_default_np(&large) == 0;
+        pthread_attr_destroy(&large);
+        getrlimit(RLIMIT_AS, &m_originalMemory);
+        unsigned long pages = 0; // the address space now taken
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%lu", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        rlimit limited = m_originalMemory;
+        limited.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
+        m_applied = stacksSet && pages > 0 && limited.rlim_cur <= m_originalMemory.rlim_max &&
+                    setrlimit(RLIMIT_AS, &limited) == 0;
+    }
+    ~ThreadsCannotStart() {
+        setrlimit(RLIMIT_AS, &m_originalMemory);
+        pthread_setattr_default_np(&m_originalThreads);
+        pthread_attr_destroy(&m_originalThreads);
+    }
+    ThreadsCannotStart(const ThreadsCannotStart&) = delete;
+    ThreadsCannotStart& operator=(const ThreadsCannotStart&) = delete;
+
+    bool applied() const { return m_applied; }
+
+private:
+    pthread_attr_t m_originalThreads{};
+    rlimit m_originalMemory{};
     bool m_applied = false;
 };
 

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Sets everything up, builds and starts Lumidot.
+# Sets everything up, builds the two programs (only what they need: tools/test.sh builds the tests too)
+# and starts the window.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-tools/build.sh
-exec build/lumidot
+tools/build.sh lumidot lumidot-render
+exec build/lumidot "$@"

@@ -1,9 +1,11 @@
 #include "ui/filedialogs.h"
 
 #include "platform/messagebox.h"
+#include "ui/colordialog.h"
 
-#include <QColorDialog>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace ui {
 
@@ -31,24 +33,10 @@ DialogAnswer showFileDialog(const DialogRequest& request) {
     return dialog.answer();
 }
 
-// RGB with red in the low byte, both ways.
-QColor colorOf(int32_t rgb) {
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-int32_t rgbOf(const QColor& color) {
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
 DialogAnswer showColorDialog(const DialogRequest& request) {
-    // Custom colours are not kept from one use to the next: every dialog starts with white ones.
-    for (int i = 0; i < QColorDialog::customCount(); ++i)
-        QColorDialog::setCustomColor(i, Qt::white);
-    QColorDialog dialog(colorOf(request.color), ownerWindow(request));
-    DialogAnswer answer;
-    answer.accepted = dialog.exec() == QDialog::Accepted;
-    if (answer.accepted)
-        answer.color = rgbOf(dialog.selectedColor());
-    return answer;
+    ColorDialog dialog(request);
+    dialog.exec();
+    return dialog.answer();
 }
 
 } // namespace
@@ -64,6 +52,23 @@ FileDialog::FileDialog(const DialogRequest& request)
         if (request.selectedFilter >= 1 && request.selectedFilter <= m_filters.size())
             selectNameFilter(m_filters[request.selectedFilter - 1]);
     }
+    if (request.kind == platform::DialogKind::Save)
+        keepTypedNameAcrossFilters();
+}
+
+// Qt's save dialog gives the name the new filter's extension when the user picks another filter. Here
+// the filter changes what the list shows and nothing else: the name stays as it was typed.
+void FileDialog::keepTypedNameAcrossFilters() {
+    auto* types = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!types || !name)
+        return;
+    disconnect(types, &QComboBox::activated, this, nullptr); // Qt's own handler, which renames
+    connect(types, &QComboBox::activated, this, [this, types, name](int index) {
+        const QString typed = name->text();
+        selectNameFilter(types->itemText(index));
+        name->setText(typed);
+    });
 }
 
 DialogAnswer FileDialog::answer() const {

@@ -7,8 +7,9 @@
 namespace ui {
 
 // The file dialog a request describes. Qt's own dialog on every platform, so that extensions in any
-// case are listed, the save dialog never asks its own overwrite question (the caller asks) and a new
-// name is confirmed here when the request's flags ask for it.
+// case are listed, the save dialog never asks its own overwrite question (the caller asks) nor renames
+// a typed name when another filter is picked (the caller settles the extension), and a new name is
+// confirmed here when the request's flags ask for it.
 class FileDialog : public QFileDialog {
     Q_OBJECT
 
@@ -21,6 +22,8 @@ public:
     void accept() override;
 
 private:
+    void keepTypedNameAcrossFilters();
+
     uint32_t m_flags;
     QStringList m_filters;
 };

@@ -2,10 +2,10 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -69,47 +69,28 @@ bool inTriangle(ArrowDirection direction, int x, int y) {
     return false;
 }
 
-// Capitals for the icon's lettering: 5 × 7 dots, and 3 × 5 dots for the smallest icon.
-constexpr std::array<std::string_view, 7> largeGlyph(char letter) {
-    switch (letter) {
-    case 'L':
-        return {"X....", "X....", "X....", "X....", "X....", "X....", "XXXXX"};
-    case 'U':
-        return {"X...X", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."};
-    case 'M':
-        return {"X...X", "XX.XX", "X.X.X", "X.X.X", "X...X", "X...X", "X...X"};
-    case 'I':
-        return {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "XXXXX"};
-    case 'D':
-        return {"XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."};
-    case 'O':
-        return {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."};
-    case 'T':
-        return {"XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."};
-    default:
-        return {};
-    }
-}
+// The icon, drawn on a square of 16 units: a dark rounded panel of 5 × 5 lamps whose lit ones make an
+// arrow pointing left, the way a message moves on a sign. Each raster size (16, 32, 48, 256 pixels) is
+// a whole multiple of the units, so every lamp lies on whole pixels and stays sharp at 16.
+constexpr int IconUnits = 16;
+constexpr std::array<std::string_view, 5> IconLitLamps = {"..X..", ".X...", "XXXXX", ".X...", "..X.."};
+constexpr int LampSize = 2, LampPitch = 3, LampInset = 1;
+constexpr double LampRadius = 0.5, PanelRadius = 2.5;
+constexpr QRgb PanelColor = 0x1C1C1C, LitLampColor = 0xFF3B1F, UnlitLampColor = 0x4A0E07;
 
-constexpr std::array<std::string_view, 7> smallGlyph(char letter) {
-    switch (letter) {
-    case 'L':
-        return {"X..", "X..", "X..", "X..", "XXX"};
-    case 'U':
-        return {"X.X", "X.X", "X.X", "X.X", "XXX"};
-    case 'M':
-        return {"X.X", "XXX", "XXX", "X.X", "X.X"};
-    case 'I':
-        return {"XXX", ".X.", ".X.", ".X.", "XXX"};
-    case 'D':
-        return {"XX.", "X.X", "X.X", "X.X", "XX."};
-    case 'O':
-        return {"XXX", "X.X", "X.X", "X.X", "XXX"};
-    case 'T':
-        return {"XXX", ".X.", ".X.", ".X.", ".X."};
-    default:
-        return {};
-    }
+struct IconShape {
+    QRectF rect; // in units
+    double radius;
+    QRgb color;
+};
+
+std::vector<IconShape> iconShapes() {
+    std::vector<IconShape> shapes{{QRectF(0, 0, IconUnits, IconUnits), PanelRadius, PanelColor}};
+    for (int row = 0; row < int(IconLitLamps.size()); ++row)
+        for (int column = 0; column < int(IconLitLamps[row].size()); ++column)
+            shapes.push_back({QRectF(LampInset + column * LampPitch, LampInset + row * LampPitch, LampSize, LampSize),
+                              LampRadius, IconLitLamps[row][column] == 'X' ? LitLampColor : UnlitLampColor});
+    return shapes;
 }
 
 } // namespace
@@ -138,39 +119,28 @@ QImage arrowPicture(ArrowDirection direction) {
 }
 
 QImage iconPicture(int size) {
-    // "LUMI" over "DOT", one dot of space between letters and between the lines.
-    const bool small = size < 24;
-    const int glyphWidth = small ? 3 : 5, glyphHeight = small ? 5 : 7;
-    const int gridWidth = 4 * (glyphWidth + 1) - 1, gridHeight = 2 * glyphHeight + 1;
-    const int dot = std::max(1, size / (gridWidth + 1)); // pixels a dot, leaving a margin
-    const int left = (size - gridWidth * dot) / 2, top = (size - gridHeight * dot) / 2;
-
-    QImage icon(size, size, QImage::Format_ARGB32);
-    icon.fill(Qt::black);
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
     QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0xFF, 0x20, 0x10));
-    painter.setRenderHint(QPainter::Antialiasing, dot >= 4);
-    const auto drawWord = [&](std::string_view word, int row) {
-        const int wordLeft = (gridWidth - int(word.size()) * (glyphWidth + 1) + 1) / 2;
-        for (size_t i = 0; i < word.size(); ++i) {
-            const auto rows = small ? smallGlyph(word[i]) : largeGlyph(word[i]);
-            for (int y = 0; y < glyphHeight; ++y)
-                for (int x = 0; x < glyphWidth; ++x) {
-                    if (rows[y][x] != 'X')
-                        continue;
-                    const QRectF cell(left + (wordLeft + int(i) * (glyphWidth + 1) + x) * dot, top + (row + y) * dot,
-                                      dot, dot);
-                    if (dot >= 4) // large icons show round lamps
-                        painter.drawEllipse(cell.adjusted(dot * 0.08, dot * 0.08, -dot * 0.08, -dot * 0.08));
-                    else
-                        painter.drawRect(cell);
-                }
-        }
-    };
-    drawWord("LUMI", 0);
-    drawWord("DOT", glyphHeight + 1);
+    painter.scale(double(size) / IconUnits, double(size) / IconUnits);
+    for (const IconShape& shape : iconShapes()) {
+        painter.setBrush(QColor(shape.color));
+        painter.drawRoundedRect(shape.rect, shape.radius, shape.radius);
+    }
     return icon;
+}
+
+QByteArray iconSvg() {
+    const auto number = [](double value) { return QByteArray::number(value, 'g', 6); };
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(IconUnits) + "\" height=\"" +
+                     number(IconUnits) + "\" viewBox=\"0 0 " + number(IconUnits) + ' ' + number(IconUnits) + "\">\n";
+    for (const IconShape& shape : iconShapes())
+        svg += "  <rect x=\"" + number(shape.rect.x()) + "\" y=\"" + number(shape.rect.y()) + "\" width=\"" +
+               number(shape.rect.width()) + "\" height=\"" + number(shape.rect.height()) + "\" rx=\"" +
+               number(shape.radius) + "\" fill=\"" + QColor(shape.color).name().toLatin1() + "\"/>\n";
+    return svg + "</svg>\n";
 }
 
 QIcon windowIcon() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QImage>
 
@@ -12,8 +13,10 @@ QImage builtinUnlitDot(); // 8 × 8 red lamp, unlit
 enum class ArrowDirection { Up = 0, Right = 1, Down = 2, Left = 3 };
 QImage arrowPicture(ArrowDirection direction); // 14 × 14 red triangle on light grey
 
-// "LUMIDOT" in red dot-matrix capitals on two lines, on black, at size × size pixels.
+// The program's icon: a dark panel of 5 × 5 lamps, the lit ones an arrow pointing left. The same
+// shapes as a size × size picture (clear outside the panel's rounded corners) and as SVG.
 QImage iconPicture(int size);
+QByteArray iconSvg();
 QIcon windowIcon();
 
 } // namespace ui
