@@ -68,7 +68,6 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     m_mux = WebPMuxNew();
     if (!m_mux)
         return failed(QStringLiteral("out of memory"));
-    m_delay = header.delayMs;
     m_loopCount = header.loopCount;
     m_first = true;
     // One frame a core, but never more than MaxParallel, nor frames of more than ParallelBytes in all:
@@ -79,8 +78,9 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     return platform::Result::success();
 }
 
-WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area) {
-    Compressed compressed{{}, {}, area};
+WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t> pixels, QRect area,
+                                              int delayMs) {
+    Compressed compressed{{}, {}, area, delayMs};
     WebPPicture picture;
     WebPPictureInit(&picture);
     picture.use_argb = 1;
@@ -106,7 +106,7 @@ platform::Result WebpEncoder::addOldest() {
     info.bitstream = {reinterpret_cast<const uint8_t*>(compressed.webp.constData()), size_t(compressed.webp.size())};
     info.x_offset = compressed.area.left();
     info.y_offset = compressed.area.top();
-    info.duration = m_delay;
+    info.duration = compressed.delayMs;
     info.id = WEBP_CHUNK_ANMF;
     info.dispose_method = WEBP_MUX_DISPOSE_NONE;
     info.blend_method = WEBP_MUX_NO_BLEND;
@@ -133,7 +133,8 @@ platform::Result WebpEncoder::addFrame(const Frame& frame) {
         if (platform::Result added = addOldest(); !added.ok())
             return added;
     }
-    m_compressing.push_back(std::async(std::launch::async, compress, std::cref(m_config), std::move(part), area));
+    m_compressing.push_back(
+        std::async(std::launch::async, compress, std::cref(m_config), std::move(part), area, frame.delayMs));
     return platform::Result::success();
 }
 
