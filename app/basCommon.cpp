@@ -26,14 +26,20 @@ const QChar StoredLineBreak(0x2028);
 
 QString chosenProgramFolder;
 
-using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
-                                   scroll::Direction SettingsRecord::*, board::PanelAlign SettingsRecord::*>;
+using SettingsField =
+    std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*, int SettingsRecord::*,
+                 scroll::Direction SettingsRecord::*, scroll::Entrance SettingsRecord::*,
+                 board::PanelAlign SettingsRecord::*>;
 
 // The names a named key's values take in the file, from the module that owns them.
 template <typename Value> struct Names;
 template <> struct Names<scroll::Direction> {
     static QString of(scroll::Direction value) { return scroll::directionName(value); }
     static std::optional<scroll::Direction> named(const QString& text) { return scroll::directionNamed(text); }
+};
+template <> struct Names<scroll::Entrance> {
+    static QString of(scroll::Entrance value) { return scroll::entranceName(value); }
+    static std::optional<scroll::Entrance> named(const QString& text) { return scroll::entranceNamed(text); }
 };
 template <> struct Names<board::PanelAlign> {
     static QString of(board::PanelAlign value) { return board::alignName(value); }
@@ -60,6 +66,10 @@ const SettingsBinding SettingsBindings[] = {
     {settingskeys::KeyId::AnimDelay, &SettingsRecord::AnimDelay},
     {settingskeys::KeyId::AnimDirection, &SettingsRecord::AnimDirection},
     {settingskeys::KeyId::AnimStep, &SettingsRecord::AnimStep},
+    {settingskeys::KeyId::AnimGap, &SettingsRecord::AnimGap},
+    {settingskeys::KeyId::AnimEnter, &SettingsRecord::AnimEnter},
+    {settingskeys::KeyId::AnimHold, &SettingsRecord::AnimHold},
+    {settingskeys::KeyId::AnimBlink, &SettingsRecord::AnimBlink},
     {settingskeys::KeyId::PanelRows, &SettingsRecord::PanelRows},
     {settingskeys::KeyId::PanelLines, &SettingsRecord::PanelLines},
     {settingskeys::KeyId::PanelAlign, &SettingsRecord::PanelAlign},
@@ -168,6 +178,10 @@ scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record) {
     settings.delayMs = record.AnimDelay;
     settings.direction = record.AnimDirection;
     settings.step = record.AnimStep;
+    settings.gap = record.AnimGap;
+    settings.entrance = record.AnimEnter;
+    settings.holdMs = record.AnimHold;
+    settings.blinks = record.AnimBlink;
     return settings;
 }
 

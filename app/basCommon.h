@@ -30,6 +30,11 @@ struct SettingsRecord {
     int16_t AnimDelay = 0;
     scroll::Direction AnimDirection = scroll::Direction::Left;
     int16_t AnimStep = 0;
+    // How the message moves: the gap after it (-1 automatic), entering a blank panel, the hold in ms, blinks.
+    int16_t AnimGap = 0;
+    scroll::Entrance AnimEnter = scroll::Entrance::Board;
+    int AnimHold = 0; // up to 60000: more than 16 bits
+    int16_t AnimBlink = 0;
     // The LED panel: rows (0 = as high as the font's line), bands of lines, their alignment, its own face.
     int16_t PanelRows = 0;
     int16_t PanelLines = 0;

@@ -88,41 +88,106 @@ Case caseOf(Reader& input) {
     settings.step = input.byte() % 6;
     const int loop = input.byte();
     settings.loopCount = loop == 255 ? 65536 : loop % 4;
+    const int gap = input.byte();
+    settings.gap = gap == 255 ? -2 : gap % 9 - 1; // -2 is refused, -1 automatic
+    settings.entrance = scroll::Entrance(input.byte() % 2);
+    const int hold = input.byte();
+    settings.holdMs = hold == 255 ? 60001 : hold % 4 * 250;
+    const int blinks = input.byte();
+    settings.blinks = blinks == 255 ? 21 : blinks % 3;
     return made;
 }
 
-// What the panel shows in frame k, by the rule: the board widened with unlit cells to the panel, turned
-// k × step cells in the direction, its first panel columns.
-board::CellGrid expectedCells(const Case& c, int k) {
-    const board::CellGrid& cells = c.sign.cells;
-    const int panel = c.settings.panelColumns == 0 ? cells.columns : c.settings.panelColumns;
-    const int width = std::max(cells.columns, panel);
-    const int shift = k * c.settings.step;
-    board::CellGrid shown{panel, cells.rows, std::vector<uint8_t>(size_t(panel) * size_t(cells.rows))};
-    for (int r = 0; r < cells.rows; ++r) {
-        for (int col = 0; col < panel; ++col) {
-            int fromColumn = col;
-            int fromRow = r;
-            switch (c.settings.direction) {
-            case scroll::Direction::Left:
-                fromColumn = (col + shift) % width;
-                break;
-            case scroll::Direction::Right:
-                fromColumn = ((col - shift) % width + width) % width;
-                break;
-            case scroll::Direction::Up:
-                fromRow = (r + shift) % cells.rows;
-                break;
-            case scroll::Direction::Down:
-                fromRow = ((r - shift) % cells.rows + cells.rows) % cells.rows;
-                break;
+// The scroll by its rule, worked out here by brute force rather than with the frame sequence: the board and
+// the gap after it along the way it moves make a strip; a turn moves the panel's window one cell along it.
+struct Scroll {
+    const Case& c;
+    bool sideways;
+    int length;  // the board along the way it moves
+    int panel;   // the panel along the way it moves
+    int columns; // the panel's columns
+    int cycle;   // the strip's length
+
+    explicit Scroll(const Case& made) : c(made) {
+        const board::CellGrid& cells = c.sign.cells;
+        const scroll::AnimationSettings& s = c.settings;
+        sideways = s.direction == scroll::Direction::Left || s.direction == scroll::Direction::Right;
+        columns = s.panelColumns == 0 ? cells.columns : s.panelColumns;
+        length = sideways ? cells.columns : cells.rows;
+        panel = sideways ? columns : cells.rows;
+        const bool blank = s.entrance == scroll::Entrance::Blank;
+        const int gap = s.gap >= 0 ? s.gap : (length > panel || blank ? panel : panel - length);
+        cycle = length + gap;
+    }
+
+    // The strip position shown at panel position p (along the way it moves) after t turns.
+    int shown(int p, int t) const {
+        const bool forward =
+            c.settings.direction == scroll::Direction::Left || c.settings.direction == scroll::Direction::Up;
+        return ((forward ? p + t : p - t) % cycle + cycle) % cycle;
+    }
+    bool blankAt(int t) const {
+        for (int p = 0; p < panel; ++p)
+            if (shown(p, t) < length)
+                return false;
+        return true;
+    }
+    // Frame 0's turns: none, or for a blank entrance the last blank frame before the message comes in.
+    int firstTurn() const {
+        if (c.settings.entrance == scroll::Entrance::Board)
+            return 0;
+        for (int t = 0; t < cycle; t += c.settings.step)
+            if (blankAt(t) && !blankAt(t + c.settings.step))
+                return t;
+        return -1;
+    }
+    // The first turn at which the message's leading edge stands at or past the panel's far edge.
+    int holdTurn() const {
+        const scroll::Direction d = c.settings.direction;
+        const bool leadingIsFirst = d == scroll::Direction::Left || d == scroll::Direction::Up;
+        for (int t = 0;; t += c.settings.step) {
+            for (int back = 0; back < c.settings.step; ++back) {
+                const int p = leadingIsFirst ? 0 : panel - 1;
+                if (shown(p, t - back) == (leadingIsFirst ? 0 : length - 1))
+                    return t % cycle;
             }
-            shown.lit[size_t(r) * size_t(panel) + size_t(col)] =
-                fromColumn < cells.columns && cells.isLit(fromColumn, fromRow) ? 1 : 0;
         }
     }
-    return shown;
-}
+    int scrollFrames() const { return cycle / c.settings.step; }
+    int holdFrame() const { return ((holdTurn() - firstTurn()) % cycle + cycle) % cycle / c.settings.step; }
+    int frameCount() const { return scrollFrames() + 2 * c.settings.blinks; }
+
+    // Frame k in playing order: -1 turns for a blank blink frame.
+    int turnsOf(int k) const {
+        const int hold = holdFrame();
+        int frame = k;
+        if (k > hold + 2 * c.settings.blinks)
+            frame = k - 2 * c.settings.blinks;
+        else if (k > hold)
+            frame = (k - hold) % 2 == 1 ? -1 : hold;
+        return frame < 0 ? -1 : firstTurn() + frame * c.settings.step;
+    }
+    int delayOf(int k) const {
+        return k == holdFrame() && c.settings.holdMs > 0 ? c.settings.holdMs : c.settings.delayMs;
+    }
+
+    board::CellGrid cellsOf(int k) const {
+        const board::CellGrid& cells = c.sign.cells;
+        board::CellGrid view{columns, cells.rows, std::vector<uint8_t>(size_t(columns) * size_t(cells.rows))};
+        const int t = turnsOf(k);
+        if (t < 0)
+            return view;
+        for (int r = 0; r < cells.rows; ++r) {
+            for (int col = 0; col < columns; ++col) {
+                const int fromColumn = sideways ? shown(col, t) : col;
+                const int fromRow = sideways ? r : shown(r, t);
+                view.lit[size_t(r) * size_t(columns) + size_t(col)] =
+                    fromColumn < cells.columns && fromRow < cells.rows && cells.isLit(fromColumn, fromRow) ? 1 : 0;
+            }
+        }
+        return view;
+    }
+};
 
 QImage expectedPixels(const Case& c, const board::CellGrid& shown) {
     const QSize cell = c.sign.litCell.size();
@@ -159,17 +224,52 @@ QByteArray expectedPbm(const QList<board::CellGrid>& frames) {
     return pbm;
 }
 
-// The bytes of the header's frame table, in the order they stand, and its LUMIDOT_FRAMES.
-QByteArray headerTable(const QByteArray& header, int& frameCount) {
-    const QRegularExpressionMatch frames =
-        QRegularExpression(QStringLiteral("#define LUMIDOT_FRAMES (\\d+)")).match(QString::fromUtf8(header));
-    frameCount = frames.hasMatch() ? frames.captured(1).toInt() : -1;
-    QByteArray table;
+// A #define of the header, or -1.
+int defined(const QByteArray& header, const char* name) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("#define LUMIDOT_%1 (\\d+)").arg(QLatin1String(name)))
+            .match(QString::fromUtf8(header));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The bytes of the header's one array, in the order they stand.
+QByteArray headerArray(const QByteArray& header) {
+    QByteArray bytes;
     const qsizetype start = header.indexOf("= {");
     auto it = QRegularExpression(QStringLiteral("0x([0-9a-f]{2})")).globalMatch(QString::fromUtf8(header.mid(start)));
     while (start >= 0 && it.hasNext())
-        table += char(it.next().captured(1).toInt(nullptr, 16));
-    return table;
+        bytes += char(it.next().captured(1).toInt(nullptr, 16));
+    return bytes;
+}
+
+// Frame k's cells read from a strip header as its comment says: a window of the panel's size into the strip,
+// starting at FIRST + k × ADVANCE around it, blinks after the hold frame.
+board::CellGrid stripFrame(const QByteArray& header, int k) {
+    const int width = defined(header, "WIDTH"), height = defined(header, "HEIGHT");
+    const int columns = defined(header, "STRIP_COLUMNS"), rows = defined(header, "STRIP_ROWS");
+    const int columnBytes = defined(header, "COLUMN_BYTES");
+    const int hold = defined(header, "HOLD_FRAME"), blinks = defined(header, "BLINKS");
+    const QByteArray strip = headerArray(header);
+    board::CellGrid view{width, height, std::vector<uint8_t>(size_t(std::max(0, width * height)))};
+    if (k > hold + 2 * blinks)
+        k -= 2 * blinks;
+    else if (k > hold && (k - hold) % 2 == 1)
+        return view;
+    else if (k > hold)
+        k = hold;
+    const bool sideways = header.contains("x = (uint16_t)((start + x)"); // the accessor moves x, or y
+    const int length = sideways ? columns : rows;
+    const int start = int((defined(header, "FIRST") + qint64(k) * defined(header, "ADVANCE")) % length);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int sx = sideways ? (start + x) % length : x;
+            const int sy = sideways ? y : (start + y) % length;
+            const int bit = columnBytes > 0 ? (uchar(strip[sx * columnBytes + sy / 8]) >> (7 - sy % 8)) & 1
+                                            : (uchar(strip[sy * ((columns + 7) / 8) + sx / 8]) >> (7 - sx % 8)) & 1;
+            view.lit[size_t(y) * size_t(width) + size_t(x)] = uint8_t(bit);
+        }
+    }
+    return view;
 }
 
 QString fileFor(AnimationFormat format) {
@@ -198,21 +298,19 @@ void checkRefused(const Case& c, const platform::Result& refusal) {
 
 void checkWritten(const Case& c) {
     const scroll::FrameSequence sequence(c.sign, c.settings);
-    const board::CellGrid& cells = c.sign.cells;
-    const int panel = c.settings.panelColumns == 0 ? cells.columns : c.settings.panelColumns;
-    const bool sideways =
-        c.settings.direction == scroll::Direction::Left || c.settings.direction == scroll::Direction::Right;
-    const int cycle = sideways ? std::max(cells.columns, panel) : cells.rows;
-    fuzz::require(sequence.frameCount() == cycle / c.settings.step, "one frame a step until the board is back");
+    const Scroll rule(c);
+    fuzz::require(rule.firstTurn() >= 0, "a blank entrance is taken only when a blank frame comes before the message");
+    fuzz::require(sequence.frameCount() == rule.frameCount(), "one frame a step until the board is back, blinks too");
 
     QList<board::CellGrid> shown;
     QList<QImage> pixels;
     QImage drawn;
     for (int k = 0; k < sequence.frameCount(); ++k) {
-        shown.append(expectedCells(c, k));
+        shown.append(rule.cellsOf(k));
         pixels.append(expectedPixels(c, shown.last()));
-        fuzz::require(sequence.panelCells(k) == shown.last(), "a frame's cells are the board turned k steps");
+        fuzz::require(sequence.panelCells(k) == shown.last(), "a frame's cells are the strip turned to it");
         fuzz::require(sequence.drawFrame(k, drawn) && drawn == pixels.last(), "a frame is its cells drawn");
+        fuzz::require(sequence.delayMs(k) == rule.delayOf(k), "the hold frame is held, the others shown a delay");
     }
     QSet<QRgb> colours;
     for (const QImage* picture : {&c.sign.litCell, &c.sign.unlitCell}) {
@@ -233,13 +331,18 @@ void checkWritten(const Case& c) {
             continue;
         }
         if (format == AnimationFormat::CHeader) {
-            int frameCount = 0;
+            fuzz::require(defined(bytes, "FRAMES") == shown.size(), "the C header counts every frame");
+            for (int k = 0; k < shown.size(); ++k)
+                fuzz::require(stripFrame(bytes, k) == shown[k], "the C header's strip holds every frame's cells");
+            scroll::CHeaderOptions frames;
+            frames.layout = scroll::CHeaderOptions::Layout::Frames;
+            fuzz::require(scroll::writeAnimation(c.sign, c.settings, file, format, frames).ok(),
+                          "the frame-by-frame header is written");
             QByteArray table;
             for (const board::CellGrid& frame : shown)
                 for (int r = 0; r < frame.rows; ++r)
                     table += packedRow(frame, r);
-            fuzz::require(headerTable(bytes, frameCount) == table && frameCount == shown.size(),
-                          "the C header holds every frame's cells");
+            fuzz::require(headerArray(testsupport::readAll(file)) == table, "the frame-by-frame header holds them too");
             continue;
         }
         const animationdecoders::Decoded decoded = animationdecoders::decode(format, file);
@@ -252,8 +355,8 @@ void checkWritten(const Case& c) {
         for (qsizetype k = 0; k < decoded.frames.size(); ++k) {
             fuzz::require(exact ? decoded.frames[k] == pixels[k] : decoded.frames[k].size() == pixels[k].size(),
                           "a decoded frame is the frame (a GIF of many colours: its size)");
-            fuzz::require(still || decoded.delaysMs[k] == animationdecoders::writtenDelay(format, c.settings.delayMs),
-                          "every frame shows for the delay");
+            fuzz::require(still || decoded.delaysMs[k] == animationdecoders::writtenDelay(format, rule.delayOf(int(k))),
+                          "every frame shows for its delay");
         }
     }
 }

@@ -98,6 +98,7 @@ void ScrollPreview::play(const scroll::Sign& sign, const scroll::AnimationSettin
     }
     m_failure.clear();
     m_delayMs = settings.delayMs;
+    m_baseDelayMs = settings.delayMs;
     m_paused = false;
     if (!m_sized) {
         // The first sign sizes the window: the panel as large as whole numbers allow in part of the screen.
@@ -113,20 +114,30 @@ void ScrollPreview::play(const scroll::Sign& sign, const scroll::AnimationSettin
 }
 
 void ScrollPreview::runFrom(qint64 nowMs) {
-    m_runStartMs = nowMs;
-    m_runFirstFrame = m_frameIndex;
-    m_framesRun = 0;
+    m_nextDueMs = nowMs + durationOf(m_frameIndex);
     wakeForNextFrame();
 }
 
+qint64 ScrollPreview::durationOf(int frame) const {
+    // Every frame's own time, held and blinking ones too, at the pace + and − set.
+    return std::max<qint64>(1, qint64(m_frames->delayMs(frame)) * m_delayMs / m_baseDelayMs);
+}
+
 void ScrollPreview::wakeForNextFrame() {
-    m_clock->wakeAt(m_runStartMs + (m_framesRun + 1) * m_delayMs, [this] { frameDue(); });
+    m_clock->wakeAt(m_nextDueMs, [this] { frameDue(); });
 }
 
 void ScrollPreview::frameDue() {
-    // The frame due now, counted from the run's start: a late wake-up skips frames rather than drifting.
-    m_framesRun = std::max(m_framesRun, (m_clock->nowMs() - m_runStartMs) / m_delayMs);
-    const int frame = int((m_runFirstFrame + m_framesRun) % frameCount());
+    // The frame due now, counted on from the last one's due time: a late wake-up skips frames rather than
+    // drifting.
+    const qint64 now = m_clock->nowMs();
+    int frame = (m_frameIndex + 1) % frameCount();
+    qint64 nextDue = m_nextDueMs + durationOf(frame);
+    while (nextDue <= now) {
+        frame = (frame + 1) % frameCount();
+        nextDue += durationOf(frame);
+    }
+    m_nextDueMs = nextDue;
     if (frame == m_frameIndex || showFrame(frame))
         wakeForNextFrame();
 }

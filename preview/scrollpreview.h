@@ -22,7 +22,8 @@ class PanelView;
 // Right step one frame while paused, + and − halve and double the delay (for this window only), Escape
 // closes; buttons do the same. It only shows: the board, the settings and the clipboard stay as they are.
 //
-// Frame k of a run is due at the run's start + k × delay on the clock, whatever the lateness of the
+// Each frame shows for its own delay (a held frame longer), every delay scaled alike by + and −. A frame is
+// due when the one before it was due plus that one's delay, on the clock, whatever the lateness of the
 // wake-ups before it: a late wake-up shows the frame due then, skipping the ones it missed, and the
 // animation never drifts. The window deletes itself when it is closed.
 class ScrollPreview : public QWidget {
@@ -60,6 +61,7 @@ private:
     void createControls();
     void runFrom(qint64 nowMs);
     void wakeForNextFrame();
+    qint64 durationOf(int frame) const;
     void frameDue();
     bool showFrame(int frame);
     void stop(const QString& why);
@@ -73,10 +75,8 @@ private:
     int m_frameIndex = 0;
     int m_delayMs = scroll::AnimationSettings().delayMs;
     bool m_paused = false;
-    // A run: playing from m_runStartMs, when frame m_runFirstFrame was shown, at one delay, without a pause.
-    qint64 m_runStartMs = 0;
-    int m_runFirstFrame = 0;
-    qint64 m_framesRun = 0; // frames of the run shown or skipped so far
+    int m_baseDelayMs = m_delayMs; // the settings' delay, that + and − change into m_delayMs
+    qint64 m_nextDueMs = 0;        // when the frame after the one on show is due
     QString m_failure;
     bool m_sized = false;
 

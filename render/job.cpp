@@ -5,7 +5,6 @@
 #include "board/fontface.h"
 #include "board/missingglyphs.h"
 #include "board/panelmask.h"
-#include "board/rotation.h"
 #include "dotfont/facelibrary.h"
 #include "dots/LoadDotImage.h"
 #include "output/writeboard.h"
@@ -243,45 +242,26 @@ void check(const scroll::Sign& sign, const scroll::AnimationSettings& animation,
     throw writeFailure(checked);
 }
 
-board::RotationDirection rotationOf(scroll::Direction direction) {
-    switch (direction) {
-    case scroll::Direction::Up:
-        return board::RotateUp;
-    case scroll::Direction::Right:
-        return board::RotateRight;
-    case scroll::Direction::Down:
-        return board::RotateDown;
-    case scroll::Direction::Left:
-        break;
-    }
-    return board::RotateLeft;
-}
-
-// Numbered files of the whole board, each animation.step one-cell rotations after the one before, as the
-// window's arrows turn it. A board narrower than the panel is first widened with unlit cells as the
-// animation widens it, so that frame k cut to the panel is the animation's frame k.
-void writeFrames(board::BoardState& state, const scroll::AnimationSettings& animation, int frames,
+// Numbered files of the animation's frames, cut to the panel, one after the other as the animation plays
+// them (frames beyond its count come round again). Without a panel, frame k is the board after k steps of
+// the arrows.
+void writeFrames(const scroll::Sign& sign, const scroll::AnimationSettings& animation, int frames,
                  const QString& output, platform::ImageFormat format, const output::SaveOptions& options) {
-    const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
-    if (scroll::panelColumnsOf(sign.cells, animation) > sign.cells.columns) {
-        scroll::AnimationSettings oneStep = animation;
-        oneStep.step = 1;
-        const scroll::FrameSequence widened(sign, oneStep);
-        QImage picture;
-        if (!widened.drawFrame(0, picture))
-            throw RenderError{
-                QStringLiteral("cannot widen the board to the panel for %1: %2")
-                    .arg(quoted(output), platform::errorDescription(platform::ErrOutOfMemory, Language::English))};
-        state.Board.setPicture(picture);
-        state.Cells = widened.panelCells(0);
-    }
+    const scroll::FrameSequence sequence(sign, animation);
     if (frames == 0)
-        frames = scroll::cycleOf(sign.cells, animation) / animation.step;
+        frames = sequence.frameCount();
+    QImage picture;
+    platform::Surface surface;
     for (int frame = 1; frame <= frames; ++frame) {
-        for (int turn = 0; frame > 1 && turn < animation.step; ++turn)
-            board::rotateBoard(state, rotationOf(animation.direction));
+        if (!sequence.drawFrame((frame - 1) % sequence.frameCount(), picture))
+            throw RenderError{QStringLiteral("cannot draw frame %1 of %2 for %3: %4")
+                                  .arg(frame)
+                                  .arg(frames)
+                                  .arg(quoted(output),
+                                       platform::errorDescription(platform::ErrOutOfMemory, Language::English))};
+        surface.setPicture(picture);
         const QString fileName = frameName(output, frame, frames);
-        if (const platform::Result written = output::writeBoard(state.Board, fileName, format, options); !written.ok())
+        if (const platform::Result written = output::writeBoard(surface, fileName, format, options); !written.ok())
             throw RenderError{writeFailure(written).text +
                               QStringLiteral(" (%1 of %2 frames were written)").arg(frame - 1).arg(frames)};
     }
@@ -351,6 +331,10 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     animation.step = request.step.value_or(animation.step);
     animation.loopCount = request.loop.value_or(animation.loopCount);
     animation.direction = request.direction.value_or(animation.direction);
+    animation.gap = request.gap.value_or(animation.gap);
+    animation.entrance = request.entrance.value_or(animation.entrance);
+    animation.holdMs = request.hold.value_or(animation.holdMs);
+    animation.blinks = request.blinks.value_or(animation.blinks);
     const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
 
     Target target(request.output, *request.type);
@@ -363,15 +347,19 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
         break;
     case Writes::Frames:
         check(sign, animation, shownOutput);
-        writeFrames(state, animation, *request.frames, request.output, *request.type->still, options);
+        writeFrames(sign, animation, *request.frames, request.output, *request.type->still, options);
         break;
     case Writes::FirstFrame:
-        animation.step = scroll::cycleOf(sign.cells, animation); // one step brings the board round: one frame
+        // The board as it stands: one step brings the board round, one frame without a hold.
+        animation.entrance = scroll::Entrance::Board;
+        animation.holdMs = 0;
+        animation.blinks = 0;
+        animation.step = scroll::cycleOf(sign.cells, animation);
         [[fallthrough]];
     case Writes::Animation:
         check(sign, animation, shownOutput);
         if (const platform::Result written =
-                scroll::writeAnimation(sign, animation, target.fileName(), *request.type->animation);
+                scroll::writeAnimation(sign, animation, target.fileName(), *request.type->animation, request.header);
             !written.ok())
             throw writeFailure(written);
         break;

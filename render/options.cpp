@@ -10,6 +10,8 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace render {
 
@@ -91,6 +93,50 @@ int16_t pngSettingOf(const QCommandLineParser& parser) {
     }
     throw UsageError{
         QStringLiteral("--png-compression must be %1, not %2").arg(names.join(QStringLiteral(", ")), quoted(name))};
+}
+
+// One of a few names, in any case; anything else is a usage error listing them.
+template <typename Value>
+std::optional<Value> namedOption(const QCommandLineParser& parser, const char* name,
+                                 const std::vector<std::pair<const char*, Value>>& choices) {
+    if (!parser.isSet(option(name)))
+        return std::nullopt;
+    const QString given = parser.value(option(name));
+    QStringList names;
+    for (const auto& [choiceName, value] : choices) {
+        if (given.compare(QLatin1String(choiceName), Qt::CaseInsensitive) == 0)
+            return value;
+        names << QLatin1String(choiceName);
+    }
+    const QString last = names.takeLast();
+    throw UsageError{QStringLiteral("--%1 must be %2 or %3, not %4")
+                         .arg(QLatin1String(name), names.join(QStringLiteral(", ")), last, quoted(given))};
+}
+
+// How a .h output stores the sign; the options are for a C header only.
+scroll::CHeaderOptions headerOptionsOf(const QCommandLineParser& parser, const Request& request) {
+    using Options = scroll::CHeaderOptions;
+    Options options;
+    const bool header = request.type->animation == platform::AnimationFormat::CHeader;
+    for (const char* name : {"header", "scan", "name", "progmem"})
+        if (parser.isSet(option(name)) && !header)
+            throw UsageError{QStringLiteral("--%1 is for a C header (.h), not for this output").arg(QLatin1String(name))};
+    options.layout = namedOption<Options::Layout>(parser, "header",
+                                                  {{"strip", Options::Layout::Strip}, {"frames", Options::Layout::Frames}})
+                         .value_or(options.layout);
+    options.scan = namedOption<Options::Scan>(parser, "scan", {{"columns", Options::Scan::Columns}, {"rows", Options::Scan::Rows}})
+                       .value_or(options.scan);
+    if (options.layout == Options::Layout::Frames && parser.isSet(QStringLiteral("scan")))
+        throw UsageError{QStringLiteral("--scan is for the strip layout, not for --header frames")};
+    if (parser.isSet(QStringLiteral("name"))) {
+        options.name = parser.value(QStringLiteral("name"));
+        if (!scroll::isHeaderName(options.name))
+            throw UsageError{QStringLiteral("--name must be a C identifier (letters, digits and _, not a digit first, "
+                                            "at most 63), not %1")
+                                 .arg(quoted(options.name))};
+    }
+    options.progmem = parser.isSet(QStringLiteral("progmem"));
+    return options;
 }
 
 // Options that only one format's writer takes are refused with any other output, never ignored.
@@ -181,12 +227,17 @@ Request requestOf(const QCommandLineParser& parser) {
     request.step = keyOption(parser, "step", KeyId::AnimStep);
     if (parser.isSet(QStringLiteral("loop")))
         request.loop = wholeOption(parser, QStringLiteral("loop"), 0, scroll::MaxLoopCount);
-    if (parser.isSet(QStringLiteral("direction"))) {
-        request.direction = scroll::directionNamed(parser.value(QStringLiteral("direction")));
-        if (!request.direction)
-            throw UsageError{QStringLiteral("--direction must be up, right, down or left, not %1")
-                                 .arg(quoted(parser.value(QStringLiteral("direction"))))};
-    }
+    request.direction = namedOption<scroll::Direction>(parser, "direction",
+                                                       {{"up", scroll::Direction::Up},
+                                                        {"right", scroll::Direction::Right},
+                                                        {"down", scroll::Direction::Down},
+                                                        {"left", scroll::Direction::Left}});
+    request.gap = keyOption(parser, "gap", KeyId::AnimGap);
+    request.entrance = namedOption<scroll::Entrance>(parser, "enter",
+                                                     {{"board", scroll::Entrance::Board}, {"blank", scroll::Entrance::Blank}});
+    request.hold = keyOption(parser, "hold", KeyId::AnimHold);
+    request.blinks = keyOption(parser, "blink", KeyId::AnimBlink);
+    request.header = headerOptionsOf(parser, request);
     request.rows = keyOption(parser, "rows", KeyId::PanelRows);
     request.lines = keyOption(parser, "lines", KeyId::PanelLines);
     if (parser.isSet(QStringLiteral("align"))) {
@@ -328,6 +379,43 @@ void addOptions(QCommandLineParser& parser) {
         {QStringLiteral("step"),
          QStringLiteral("cells per frame, a divisor of the cycle; ") + fromSettings(KeyId::AnimStep),
          QStringLiteral("N")},
+        {QStringLiteral("gap"),
+         QStringLiteral("unlit cells between the message's end and its next start, 0 to %1; -1: as wide as the "
+                        "panel when the board is wider or enters blank, else none (the board widened to the "
+                        "panel); ")
+                 .arg(settingskeys::key(KeyId::AnimGap).highest) +
+             fromSettings(KeyId::AnimGap),
+         QStringLiteral("N")},
+        {QStringLiteral("enter"),
+         QStringLiteral("the first frame: board (the board as it stands) or blank (the blank panel, the message "
+                        "entering from the edge it scrolls in from); ") +
+             fromSettings(KeyId::AnimEnter, QStringLiteral("board")),
+         QStringLiteral("HOW")},
+        {QStringLiteral("hold"),
+         QStringLiteral("how long the frame in which the message's leading edge reaches the panel's far edge "
+                        "shows, %1 ms, 0: as long as the others; ")
+                 .arg(range(KeyId::AnimHold)) +
+             fromSettings(KeyId::AnimHold),
+         QStringLiteral("MS")},
+        {QStringLiteral("blink"),
+         QStringLiteral("times the panel goes blank and back at the hold, %1, each state --delay long; ")
+                 .arg(range(KeyId::AnimBlink)) +
+             fromSettings(KeyId::AnimBlink),
+         QStringLiteral("N")},
+        {QStringLiteral("header"),
+         QStringLiteral("how a .h stores the sign: strip (the board and its gap once, each frame a window into "
+                        "it) or frames (every frame in full); default: strip"),
+         QStringLiteral("LAYOUT")},
+        {QStringLiteral("scan"),
+         QStringLiteral("the strip of a .h column by column (columns) or row by row (rows); default: columns"),
+         QStringLiteral("ORDER")},
+        {QStringLiteral("name"),
+         QStringLiteral("the prefix of every name in a .h, a C identifier: lower case for data and functions, upper "
+                        "case for macros; default: lumidot"),
+         QStringLiteral("PREFIX")},
+        {QStringLiteral("progmem"),
+         QStringLiteral("a .h keeps its data in flash on AVR (PROGMEM, read with pgm_read_byte); other compilers "
+                        "read it as plain data")},
         {QStringLiteral("loop"),
          QStringLiteral("how many times the animation plays, 0 to %1; default: 0, forever").arg(scroll::MaxLoopCount),
          QStringLiteral("N")},

@@ -3,6 +3,7 @@
 #include "board/panel.h"
 #include "platform/filetypes.h"
 #include "scroll/animationsettings.h"
+#include "scroll/cheaderencoder.h"
 
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,11 @@ struct Request {
     std::optional<int> step;
     std::optional<int> loop;
     std::optional<scroll::Direction> direction;
+    std::optional<int> gap;
+    std::optional<scroll::Entrance> entrance;
+    std::optional<int> hold;
+    std::optional<int> blinks;
+    scroll::CHeaderOptions header; // how a .h output stores the sign
     std::optional<int> rows;
     std::optional<int> lines;
     std::optional<board::PanelAlign> align;

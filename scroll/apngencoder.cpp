@@ -26,7 +26,6 @@ platform::Result ApngEncoder::begin(Output& output, const AnimationHeader& heade
     m_output = &output;
     m_png = std::make_unique<codec::PngStream>(output, Effort);
     m_width = header.frameSize.width();
-    m_delay = header.delayMs;
     m_palette = !header.palette.isEmpty();
     codec::PngHeader png;
     png.width = uint32_t(m_width);
@@ -48,7 +47,7 @@ platform::Result ApngEncoder::addFrame(const Frame& frame) {
     png.y = uint32_t(area.top());
     png.width = uint32_t(area.width());
     png.height = uint32_t(area.height());
-    png.delayNumerator = uint16_t(m_delay);
+    png.delayNumerator = uint16_t(frame.delayMs);
     png.delayDenominator = 1000;
     png.dispose = codec::PngFrame::Dispose::None;
     png.blend = codec::PngFrame::Blend::Source;

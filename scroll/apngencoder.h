@@ -27,7 +27,6 @@ private:
     Output* m_output = nullptr;
     std::unique_ptr<codec::PngStream> m_png;
     bool m_palette = false;
-    int m_delay = 0;
     int m_width = 0; // of a frame, in pixels
     std::vector<uint8_t> m_previousIndices;
     std::vector<QRgb> m_previousColours;

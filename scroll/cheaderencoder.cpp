@@ -1,7 +1,10 @@
 #include "scroll/cheaderencoder.h"
 
 #include "scroll/cellbits.h"
+#include "scroll/framesequence.h"
 #include "scroll/output.h"
+
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -9,40 +12,178 @@ namespace scroll {
 
 namespace {
 
-QByteArray define(const char* name, int value) {
-    return QByteArray("#define ") + name + ' ' + QByteArray::number(value) + '\n';
+constexpr char HexDigits[] = "0123456789abcdef";
+
+void appendByte(QByteArray& text, uint8_t byte) {
+    const char hex[] = {'0', 'x', HexDigits[byte >> 4], HexDigits[byte & 15]};
+    text.append(hex, 4);
+}
+
+// Bytes as an array's body, sixteen a line.
+QByteArray arrayBody(const std::vector<uint8_t>& bytes) {
+    QByteArray text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        text += i % 16 == 0 ? "    " : " ";
+        appendByte(text, bytes[i]);
+        text += i % 16 == 15 || i + 1 == bytes.size() ? ",\n" : ",";
+    }
+    return text;
+}
+
+// The strip's cells as bits, most significant first: column by column (each column top to bottom in
+// whole bytes) or row by row (each row left to right in whole bytes).
+std::vector<uint8_t> packedStrip(const board::CellGrid& strip, CHeaderOptions::Scan scan) {
+    const bool byColumn = scan == CHeaderOptions::Scan::Columns;
+    const int lines = byColumn ? strip.columns : strip.rows;
+    const int length = byColumn ? strip.rows : strip.columns;
+    const size_t lineBytes = size_t(length + 7) / 8;
+    std::vector<uint8_t> bytes(size_t(lines) * lineBytes);
+    for (int line = 0; line < lines; ++line) {
+        for (int i = 0; i < length; ++i) {
+            if (byColumn ? strip.isLit(line, i) : strip.isLit(i, line))
+                bytes[size_t(line) * lineBytes + size_t(i / 8)] |= uint8_t(0x80u >> (i % 8));
+        }
+    }
+    return bytes;
 }
 
 } // namespace
 
+bool isHeaderName(const QString& name) {
+    static const QRegularExpression identifier(QStringLiteral("\\A[A-Za-z_][A-Za-z0-9_]{0,62}\\z"));
+    return identifier.match(name).hasMatch();
+}
+
+QByteArray CHeaderEncoder::macro(const char* name) const {
+    return m_options.name.toUpper().toLatin1() + '_' + name;
+}
+
+QByteArray CHeaderEncoder::data(const char* name) const {
+    return m_options.name.toLower().toLatin1() + '_' + name;
+}
+
 platform::Result CHeaderEncoder::begin(Output& output, const AnimationHeader& header) {
     m_output = &output;
     m_frame = 0;
-    const int rowBytes = (header.columns + 7) / 8;
-    QByteArray text = QByteArrayLiteral(
-        "/* A scrolling sign for an LED panel, made by Lumidot.\n"
-        " * lumidot_frames[frame][row][byte]: each row of cells as bits, 1 = lit. The leftmost cell is the\n"
-        " * most significant bit (0x80) of the row's first byte; unused bits at the end of a row are 0.\n"
-        " * Show each frame for LUMIDOT_DELAY_MS milliseconds; the first frame follows the last. */\n"
-        "#ifndef LUMIDOT_SCROLL_H\n"
-        "#define LUMIDOT_SCROLL_H\n"
-        "\n"
-        "#include <stdint.h>\n"
-        "\n");
-    text += define("LUMIDOT_WIDTH", header.columns);
-    text += define("LUMIDOT_HEIGHT", header.rows);
-    text += define("LUMIDOT_FRAMES", header.frameCount);
-    text += define("LUMIDOT_ROW_BYTES", rowBytes);
-    text += define("LUMIDOT_DELAY_MS", header.delayMs);
-    text +=
-        "#define LUMIDOT_LOOPS " + QByteArray::number(header.loopCount) + " /* plays of the cycle, 0 = forever */\n";
-    text += "\nstatic const uint8_t lumidot_frames[LUMIDOT_FRAMES][LUMIDOT_HEIGHT][LUMIDOT_ROW_BYTES] = {\n";
+    const bool strip = m_options.layout == CHeaderOptions::Layout::Strip;
+    const ScrollPlan& plan = header.sequence->plan();
+    const auto define = [this](const char* name, qint64 value, const char* comment = nullptr) {
+        QByteArray line = "#define " + macro(name) + ' ' + QByteArray::number(value);
+        return comment ? line + " /* " + comment + " */\n" : line + '\n';
+    };
+    const QByteArray cell = data("cell");
+    const QByteArray delay = data("delay");
+    QByteArray text = "/* A scrolling sign for an LED panel, made by Lumidot.\n"
+                      " * " +
+                      cell +
+                      "(frame, x, y) is 1 where cell (x, y) of the panel, x from the left and y from the top,\n"
+                      " * is lit in frame 0 .. " +
+                      macro("FRAMES") +
+                      " - 1, and 0 where it is unlit. Show each frame for\n"
+                      " * " +
+                      delay + "(frame) milliseconds; the first frame follows the last.\n";
+    if (strip) {
+        const bool byColumn = m_options.scan == CHeaderOptions::Scan::Columns;
+        text += " * " + data("strip") + " holds the message and the gap after it once, " +
+                (byColumn ? "column by column: each column's cells\n"
+                            " * top to bottom, the top cell in the most significant bit (0x80) of its first byte. "
+                          : "row by row: each row's cells left\n"
+                            " * to right, the leftmost cell in the most significant bit (0x80) of its first byte. ") +
+                "Each frame\n * shows a window of the panel's size into it. */\n";
+    } else {
+        text += " * " + data("frames") +
+                "[frame][row][byte] holds every frame, each row of cells as bits: the leftmost\n"
+                " * cell in the most significant bit (0x80) of the row's first byte, unused bits at the end 0. */\n";
+    }
+    text += "#ifndef " + macro("SCROLL_H") + "\n#define " + macro("SCROLL_H") + "\n\n#include <stdint.h>\n\n";
+    if (m_options.progmem)
+        text += "#ifdef __AVR__\n#include <avr/pgmspace.h>\n#define " + macro("DATA") + " PROGMEM\n#define " +
+                macro("BYTE") + "(address) pgm_read_byte(address)\n#else\n";
+    text += "#define " + macro("DATA") + "\n#define " + macro("BYTE") + "(address) (*(address))\n";
+    if (m_options.progmem)
+        text += "#endif\n";
+    text += '\n';
+    text += define("WIDTH", header.columns, "cells across the panel");
+    text += define("HEIGHT", header.rows, "rows");
+    text += define("FRAMES", header.frameCount, "frames in one cycle");
+    text += define("DELAY_MS", header.delayMs, "how long each frame shows, but a held one");
+    text += define("LOOPS", header.loopCount, "plays of the cycle, 0 = forever");
+    text += define("HOLD_FRAME", plan.holdFrame, "the frame held when the message is in");
+    text += define("HOLD_MS", plan.holdMs, "how long it shows; 0: as long as the others");
+    text += define("BLINKS", plan.blinks, "blank frames after it, each followed by the held frame again");
+
+    if (!strip)
+        text += define("ROW_BYTES", (header.columns + 7) / 8, "ceil(WIDTH / 8)");
+    // Frame numbers in the smallest type that holds them all.
+    m_index = header.frameCount > 0xffff ? "uint32_t" : "uint16_t";
+    const QByteArray& index = m_index;
+    text += "\nstatic inline " + index + ' ' + delay + '(' + index +
+            " frame) {\n    return frame == " + macro("HOLD_FRAME") + " && " + macro("HOLD_MS") + " != 0 ? " +
+            macro("HOLD_MS") + " : " + macro("DELAY_MS") + ";\n}\n\n";
+    if (!strip) {
+        text += "static const uint8_t " + data("frames") + '[' + macro("FRAMES") + "][" + macro("HEIGHT") + "][" +
+                macro("ROW_BYTES") + "] " + macro("DATA") + " = {\n";
+        output.write(text);
+        return output.failure();
+    }
+
+    const board::CellGrid cells = header.sequence->strip();
+    const bool byColumn = m_options.scan == CHeaderOptions::Scan::Columns;
+    text += define("STRIP_COLUMNS", cells.columns, plan.sideways ? "the message and the gap after it" : nullptr);
+    text += define("STRIP_ROWS", cells.rows, plan.sideways ? nullptr : "the message and the gap after it");
+    if (byColumn)
+        text += define("COLUMN_BYTES", (cells.rows + 7) / 8, "ceil(STRIP_ROWS / 8)");
+    else
+        text += define("ROW_BYTES", (cells.columns + 7) / 8, "ceil(STRIP_COLUMNS / 8)");
+    const int advance = plan.forward ? plan.step : plan.cycle - plan.step;
+    text += define("FIRST", plan.windowStart(plan.firstRotation),
+                   plan.sideways ? "the strip's column at the panel's left edge in frame 0"
+                                 : "the strip's row at the panel's top edge in frame 0");
+    text += define("ADVANCE", advance % plan.cycle, "how far that moves a frame, around the strip");
+    const std::vector<uint8_t> bytes = packedStrip(cells, m_options.scan);
+    text += "\nstatic const uint8_t " + data("strip") + '[' + QByteArray::number(qint64(bytes.size())) + "] " +
+            macro("DATA") + " = {\n" + arrayBody(bytes) + "};\n\n";
+
+    const QByteArray length = macro(plan.sideways ? "STRIP_COLUMNS" : "STRIP_ROWS");
+    const QByteArray moved = plan.sideways ? "x" : "y";
+    const QByteArray byteAt = byColumn ? "(uint32_t)x * " + macro("COLUMN_BYTES") + " + y / 8"
+                                       : "(uint32_t)y * " + macro("ROW_BYTES") + " + x / 8";
+    const QByteArray bit = byColumn ? "y" : "x";
+    text += "static inline uint8_t " + cell + '(' + index +
+            " frame, uint16_t x, uint16_t y) {\n"
+            "    uint32_t start;\n"
+            "    if (frame > " +
+            macro("HOLD_FRAME") + " + 2 * " + macro("BLINKS") +
+            ") {\n"
+            "        frame -= 2 * " +
+            macro("BLINKS") +
+            ";\n"
+            "    } else if (frame > " +
+            macro("HOLD_FRAME") +
+            ") {\n"
+            "        if ((frame - " +
+            macro("HOLD_FRAME") +
+            ") % 2 == 1)\n"
+            "            return 0;\n"
+            "        frame = " +
+            macro("HOLD_FRAME") +
+            ";\n"
+            "    }\n"
+            "    start = (" +
+            macro("FIRST") + " + (uint32_t)frame * " + macro("ADVANCE") + " % " + length + ") % " + length +
+            ";\n"
+            "    " +
+            moved + " = (uint16_t)((start + " + moved + ") % " + length +
+            ");\n"
+            "    return (" +
+            macro("BYTE") + "(&" + data("strip") + '[' + byteAt + "]) >> (7 - " + bit + " % 8)) & 1;\n}\n\n#endif\n";
     output.write(text);
     return output.failure();
 }
 
 platform::Result CHeaderEncoder::addFrame(const Frame& frame) {
-    static const char digits[] = "0123456789abcdef";
+    if (m_options.layout == CHeaderOptions::Layout::Strip)
+        return m_output->failure(); // the strip holds every frame
     const board::CellGrid& cells = frame.cells;
     std::vector<uint8_t> row(size_t(bytesPerRow(cells)));
     QByteArray text = "    /* frame " + QByteArray::number(m_frame++) + " */\n    {\n";
@@ -50,10 +191,9 @@ platform::Result CHeaderEncoder::addFrame(const Frame& frame) {
         packRow(cells, r, row.data());
         text += "        {";
         for (size_t i = 0; i < row.size(); ++i) {
-            const char byte[] = {'0', 'x', digits[row[i] >> 4], digits[row[i] & 15]};
             if (i > 0)
                 text += ", ";
-            text.append(byte, 4);
+            appendByte(text, row[i]);
         }
         text += "},\n";
     }
@@ -63,7 +203,11 @@ platform::Result CHeaderEncoder::addFrame(const Frame& frame) {
 }
 
 platform::Result CHeaderEncoder::finish() {
-    m_output->write(QByteArrayLiteral("};\n\n#endif\n"));
+    if (m_options.layout == CHeaderOptions::Layout::Frames) {
+        m_output->write("};\n\nstatic inline uint8_t " + data("cell") + '(' + m_index +
+                        " frame, uint16_t x, uint16_t y) {\n    return (" + macro("BYTE") + "(&" + data("frames") +
+                        "[frame][y][x / 8]) >> (7 - x % 8)) & 1;\n}\n\n#endif\n");
+    }
     return m_output->failure();
 }
 

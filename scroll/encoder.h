@@ -10,6 +10,7 @@
 
 namespace scroll {
 
+class FrameSequence;
 class Output;
 
 // What an encoder wants its frames drawn as.
@@ -26,15 +27,18 @@ struct AnimationHeader {
     int columns = 0; // the panel, in cells
     int rows = 0;
     int frameCount = 0;
-    int delayMs = 0;
-    int loopCount = 0;   // how many times the cycle plays; 0 = forever
-    QList<QRgb> palette; // the frames' colours when they are Format_Indexed8; empty for true colour
+    int delayMs = 0; // of every frame but the hold frame
+
+    int loopCount = 0;                       // how many times the cycle plays; 0 = forever
+    QList<QRgb> palette;                     // the frames' colours when they are Format_Indexed8; empty for true colour
+    const FrameSequence* sequence = nullptr; // where the frames come from, for an encoder that stores the strip
 };
 
 // One frame as an encoder receives it.
 struct Frame {
     const board::CellGrid& cells; // what the panel shows
     const QImage& pixels;         // the frame drawn as the encoder asked; null for FramePixels::None
+    int delayMs;                  // how long it shows
 };
 
 // One file format of the animation. writeAnimation() calls begin once, addFrame for every frame in

@@ -50,8 +50,6 @@ platform::Result GifEncoder::begin(Output& output, const AnimationHeader& header
         return platform::Result::failed(platform::Failure::TooLarge, output.fileName(),
                                         QStringLiteral("%1 × %2 > %3 × %3").arg(m_width).arg(height).arg(MaxSide));
     }
-    // Delays below 2/100 s are played slower by browsers, so they are never written.
-    m_delay = std::max(2, int(std::lround(header.delayMs / 10.0)));
     const int colours = int(header.palette.size());
     // Each frame after the first is the rectangle of pixels that changed, and within it the pixels that
     // stayed are a colour of their own, shown as transparent, where the table has room for it. Measured
@@ -93,11 +91,12 @@ platform::Result GifEncoder::begin(Output& output, const AnimationHeader& header
     return platform::Result::success();
 }
 
-bool GifEncoder::putControlBlock(int transparentIndex) {
+bool GifEncoder::putControlBlock(int transparentIndex, int delayMs) {
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT; // the next frame is drawn over this one
     control.UserInputFlag = false;
-    control.DelayTime = m_delay;
+    // In hundredths of a second; delays below 2/100 s are played slower by browsers, so they are never written.
+    control.DelayTime = std::max(2, int(std::lround(delayMs / 10.0)));
     control.TransparentColor = transparentIndex;
     GifByteType block[4];
     const size_t length = EGifGCBToExtension(&control, block);
@@ -123,7 +122,7 @@ platform::Result GifEncoder::addFrame(const Frame& frame) {
     }
     keepFrame(pixels, m_previous);
     m_first = false;
-    if (!putControlBlock(transparent ? m_transparent : NO_TRANSPARENT_COLOR) ||
+    if (!putControlBlock(transparent ? m_transparent : NO_TRANSPARENT_COLOR, frame.delayMs) ||
         EGifPutImageDesc(m_gif, area.left(), area.top(), width, area.height(), false, nullptr) != GIF_OK)
         return failed(m_gif->Error);
     const std::vector<uint8_t>& blocks = m_lzw->compress(m_rectangle.data(), m_rectangle.size());

@@ -70,7 +70,6 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     m_mux = WebPMuxNew();
     if (!m_mux)
         return failed(QStringLiteral("out of memory"));
-    m_delay = header.delayMs;
     m_loopCount = header.loopCount;
     m_first = true;
     // One frame a core, but never more than MaxParallel, nor frames of more than ParallelBytes in all:
@@ -81,8 +80,9 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     return platform::Result::success();
 }
 
-WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area) {
-    Compressed compressed{{}, {}, area};
+WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area,
+                                              int delayMs) {
+    Compressed compressed{{}, {}, area, delayMs};
     WebPPicture picture;
     WebPPictureInit(&picture);
     picture.use_argb = 1;
@@ -108,7 +108,7 @@ platform::Result WebpEncoder::addOldest() {
     info.bitstream = {reinterpret_cast<const uint8_t*>(compressed.webp.constData()), size_t(compressed.webp.size())};
     info.x_offset = compressed.area.left();
     info.y_offset = compressed.area.top();
-    info.duration = m_delay;
+    info.duration = compressed.delayMs;
     info.id = WEBP_CHUNK_ANMF;
     info.dispose_method = WEBP_MUX_DISPOSE_NONE;
     info.blend_method = WEBP_MUX_NO_BLEND;
@@ -138,11 +138,11 @@ platform::Result WebpEncoder::addFrame(const Frame& frame) {
     }
     try {
         m_compressing.push_back(
-            std::async(std::launch::async, [this, part, area] { return compress(m_config, *part, area); }));
+            std::async(std::launch::async, [this, part, area, delay = frame.delayMs] { return compress(m_config, *part, area, delay); }));
     } catch (const std::system_error&) {
         // No thread could start (a limit on processes or on memory): the frame is compressed here instead.
         std::promise<Compressed> compressed;
-        compressed.set_value(compress(m_config, *part, area));
+        compressed.set_value(compress(m_config, *part, area, frame.delayMs));
         m_compressing.push_back(compressed.get_future());
     }
     return platform::Result::success();

@@ -17,7 +17,7 @@ namespace scroll {
 // Animated WebP, lossless with exact pixels. Every frame after the first is stored as the rectangle of
 // pixels that changed, drawn over the last frame; every frame is kept, even one that changes nothing.
 // The frames are compressed by libwebp (WebPEncode) on every core at once (in the calling thread when
-// no other thread can start) and put together by its muxer; each frame shows for the delay in
+// no other thread can start) and put together by its muxer; each frame shows for its delay in
 // milliseconds, and the ANIM chunk holds the loop count.
 //
 // Not libwebp's WebPAnimEncoder: it merges a frame that changes nothing into the one before (a scroll
@@ -38,15 +38,15 @@ private:
         QByteArray webp; // empty when libwebp failed
         QString error;
         QRect area;
+        int delayMs;
     };
-    static Compressed compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area);
+    static Compressed compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area, int delayMs);
     platform::Result addOldest();
     platform::Result failed(const QString& what) const;
 
     Output* m_output = nullptr;
     WebPMux* m_mux = nullptr;
     WebPConfig m_config{};
-    int m_delay = 0;
     int m_loopCount = 0;
     QSize m_size;
     std::vector<uint32_t> m_previous; // the last frame's pixels

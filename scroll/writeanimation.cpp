@@ -18,7 +18,7 @@ namespace {
 
 constexpr int PaletteSize = 256;
 
-std::unique_ptr<Encoder> encoderFor(AnimationFormat format) {
+std::unique_ptr<Encoder> encoderFor(AnimationFormat format, const CHeaderOptions& header) {
     switch (format) {
     case AnimationFormat::Gif:
         return std::make_unique<GifEncoder>();
@@ -29,7 +29,7 @@ std::unique_ptr<Encoder> encoderFor(AnimationFormat format) {
     case AnimationFormat::Pbm:
         return std::make_unique<PbmEncoder>();
     case AnimationFormat::CHeader:
-        return std::make_unique<CHeaderEncoder>();
+        return std::make_unique<CHeaderEncoder>(header);
     }
     return nullptr;
 }
@@ -42,12 +42,12 @@ platform::Result concerning(platform::Result result, const QString& fileName) {
 } // namespace
 
 platform::Result writeAnimation(const Sign& sign, const AnimationSettings& settings, const QString& fileName,
-                                AnimationFormat format) {
+                                AnimationFormat format, const CHeaderOptions& headerOptions) {
     if (platform::Result checked = checkSettings(sign, settings); !checked.ok())
         return concerning(checked, fileName);
     // The output outlives the encoder, which may still write to it when it is given up.
     Output output(fileName);
-    const std::unique_ptr<Encoder> encoder = encoderFor(format);
+    const std::unique_ptr<Encoder> encoder = encoderFor(format, headerOptions);
 
     // Palette formats get the cell pictures as indices, so every frame is drawn straight into them.
     AnimationHeader header;
@@ -74,6 +74,7 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
     header.frameCount = frames.frameCount();
     header.delayMs = settings.delayMs;
     header.loopCount = settings.loopCount;
+    header.sequence = &frames;
 
     if (platform::Result opened = output.openFile(); !opened.ok())
         return opened;
@@ -84,7 +85,7 @@ platform::Result writeAnimation(const Sign& sign, const AnimationSettings& setti
         const board::CellGrid cells = frames.panelCells(k);
         if (encoder->pixels() != FramePixels::None && !frames.drawCells(cells, pixels))
             return platform::Result::system(fileName, ENOMEM);
-        if (platform::Result added = encoder->addFrame({cells, pixels}); !added.ok())
+        if (platform::Result added = encoder->addFrame({cells, pixels, frames.delayMs(k)}); !added.ok())
             return concerning(added, fileName);
     }
     if (platform::Result finished = encoder->finish(); !finished.ok())

@@ -30,17 +30,22 @@ inline scroll::Sign sign(int columns, int rows, uint32_t seed = 7) {
     return {cells, cellPicture(3, 2, true), cellPicture(3, 2, false)};
 }
 
-// The whole board in pixels, widened to the panel with unlit cells, rotated one cell at a time as the
-// board's arrows do (what leaves one edge comes back at the other), then cut to the panel.
-inline QImage referenceFrame(const scroll::Sign& sign, const scroll::AnimationSettings& settings, int frame) {
+// The board in pixels, widened with unlit cells to `cycle` cells along the way it moves (and moving up or
+// down, to the panel's width), turned `rotation` times one cell at a time as the board's arrows turn it
+// (what leaves one edge comes back at the other), then cut to the panel.
+inline QImage referenceFrame(const scroll::Sign& sign, const scroll::AnimationSettings& settings, int rotation,
+                             int cycle) {
     const int cw = sign.litCell.width();
     const int ch = sign.litCell.height();
     const int panel = settings.panelColumns == 0 ? sign.cells.columns : settings.panelColumns;
-    const int columns = std::max(sign.cells.columns, panel);
-    QImage board(columns * cw, sign.cells.rows * ch, QImage::Format_RGB32);
-    for (int r = 0; r < sign.cells.rows; ++r) {
+    const bool sideways =
+        settings.direction == scroll::Direction::Left || settings.direction == scroll::Direction::Right;
+    const int columns = sideways ? cycle : std::max(sign.cells.columns, panel);
+    const int rows = sideways ? sign.cells.rows : cycle;
+    QImage board(columns * cw, rows * ch, QImage::Format_RGB32);
+    for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
-            const bool lit = c < sign.cells.columns && sign.cells.isLit(c, r);
+            const bool lit = c < sign.cells.columns && r < sign.cells.rows && sign.cells.isLit(c, r);
             const QImage& picture = lit ? sign.litCell : sign.unlitCell;
             for (int y = 0; y < ch; ++y) {
                 for (int x = 0; x < cw; ++x)
@@ -50,7 +55,7 @@ inline QImage referenceFrame(const scroll::Sign& sign, const scroll::AnimationSe
     }
     const int w = board.width();
     const int h = board.height();
-    for (int step = 0; step < frame * settings.step; ++step) {
+    for (int step = 0; step < rotation; ++step) {
         const QImage before = board.copy();
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
@@ -74,7 +79,12 @@ inline QImage referenceFrame(const scroll::Sign& sign, const scroll::AnimationSe
             }
         }
     }
-    return board.copy(0, 0, panel * cw, h);
+    // A panel wider than the strip shows it around again.
+    QImage cut(panel * cw, sign.cells.rows * ch, QImage::Format_RGB32);
+    for (int y = 0; y < cut.height(); ++y)
+        for (int x = 0; x < cut.width(); ++x)
+            cut.setPixel(x, y, board.pixel(x % w, y));
+    return cut;
 }
 
 } // namespace scrollsigns

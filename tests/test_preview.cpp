@@ -78,6 +78,7 @@ private slots:
     void framesEqualTheAnimation();
     void noDriftAfterAThousandLateWakeUps();
     void lateWakeUpSkipsFrames();
+    void heldAndBlinkingFramesKeepTheirTimes();
     void pauseAndStep();
     void keysChangeTheDelay_data();
     void keysChangeTheDelay();
@@ -149,6 +150,22 @@ void TestPreview::lateWakeUpSkipsFrames() {
     QCOMPARE(window.frameIndex(), 3);
     clock.advanceTo(200); // frame 4 keeps its own time
     QCOMPARE(window.frameIndex(), 4);
+}
+
+void TestPreview::heldAndBlinkingFramesKeepTheirTimes() {
+    FakeClock clock;
+    preview::ScrollPreview window(nullptr, &clock);
+    scroll::AnimationSettings held = settings(50);
+    held.holdMs = 300;
+    held.blinks = 1;
+    window.play(scrollsigns::sign(7, 3), held);
+    QCOMPARE(window.frameCount(), 9);
+    // The held frame 300 ms, a blank 50, the held frame again 50, then one step every 50.
+    const std::pair<qint64, int> shown[] = {{299, 0}, {300, 1}, {349, 1}, {350, 2}, {400, 3}, {700, 0}};
+    for (const auto& [at, frame] : shown) {
+        clock.advanceTo(at);
+        QCOMPARE(window.frameIndex(), frame);
+    }
 }
 
 void TestPreview::pauseAndStep() {

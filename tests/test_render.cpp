@@ -515,22 +515,29 @@ private slots:
         QTest::addColumn<QString>("direction");
         QTest::addColumn<int>("panel");
         QTest::addColumn<int>("step");
+        QTest::addColumn<QStringList>("more");
         for (const auto& [format, extension] :
              {std::pair{AnimationFormat::Gif, "gif"}, std::pair{AnimationFormat::WebP, "webp"},
               std::pair{AnimationFormat::Apng, "png"}}) {
-            QTest::addRow("%s, board wider than the panel", extension) << format << extension << "left" << 5 << 2;
-            QTest::addRow("%s, board narrower than the panel", extension) << format << extension << "right" << 20 << 1;
+            QTest::addRow("%s, board wider than the panel, held", extension)
+                << format << extension << "left" << 5 << 1 << QStringList{"--hold", "300", "--blink", "1"};
+            QTest::addRow("%s, board narrower than the panel", extension)
+                << format << extension << "right" << 20 << 1 << QStringList{};
+            QTest::addRow("%s, two cells a frame after a gap", extension)
+                << format << extension << "up" << 7 << 1 << QStringList{"--gap", "3"};
         }
     }
+    // The frame files of --frames cycle are the animation's frames, cut to the panel, held and blank ones too.
     void animationFramesAreThePanelsOfTheFrameFiles() {
         QFETCH(AnimationFormat, format);
         QFETCH(QString, extension);
         QFETCH(QString, direction);
         QFETCH(int, panel);
         QFETCH(int, step);
-        const QStringList options{
-            "--direction", direction, "--panel", QString::number(panel), "--step", QString::number(step), "--delay",
-            "80",          "--loop",  "3"};
+        QFETCH(QStringList, more);
+        const QStringList options = QStringList{"--direction", direction, "--panel", QString::number(panel), "--step",
+                                                QString::number(step), "--delay", "80", "--loop", "3"} +
+                                    more;
         const QString animation = path("animation." + extension);
         QVERIFY(renders(options + QStringList{"--animate", "Hi", animation}));
         const QString frames = QStringLiteral("panel%1").arg(++m_runs);
@@ -544,10 +551,13 @@ private slots:
         const int cellWidth = ui::builtinLitDot().width();
         for (int k = 0; k < files.size(); ++k) {
             const QImage file(path(files[k]));
-            QVERIFY(file.width() >= panel * cellWidth);
-            QCOMPARE(decoded.frames[k],
-                     file.copy(0, 0, panel * cellWidth, file.height()).convertToFormat(QImage::Format_RGB32));
-            QCOMPARE(decoded.delaysMs[k], animationdecoders::writtenDelay(format, 80));
+            QCOMPARE(file.width(), panel * cellWidth);
+            QCOMPARE(decoded.frames[k], file.convertToFormat(QImage::Format_RGB32));
+            // Held: the first frame (the message's first column at the left edge), 300 ms.
+            QCOMPARE(decoded.delaysMs[k], animationdecoders::writtenDelay(format, k == 0 && !more.isEmpty() &&
+                                                                                      more[0] == "--hold"
+                                                                                  ? 300
+                                                                                  : 80));
         }
     }
 
@@ -571,7 +581,8 @@ private slots:
                         QStringList{"Hello", path("settings.gif")}));
         QVERIFY(renders({"Hello", path("hello.png")}));
         const QSize cells = cellsOf(path("hello.png"));
-        const int cycle = direction == "up" ? cells.height() : cells.width();
+        // Moving left the message leaves the 6-cell panel whole before it comes again.
+        const int cycle = direction == "up" ? cells.height() : cells.width() + 6;
 
         const animationdecoders::Decoded decoded = animationdecoders::decodeGif(path("settings.gif"));
         QVERIFY2(decoded.problem.isEmpty(), qPrintable(decoded.problem));
@@ -701,7 +712,8 @@ private slots:
         const QByteArray header = QStringLiteral("P4\n4 %1\n").arg(cells.height()).toLatin1();
         const QByteArray bits = readAll(path("bits.pbm"));
         QVERIFY(bits.startsWith(header));
-        QCOMPARE(bits.size(), (header.size() + cells.height()) * (animate ? cells.width() : 1));
+        // Animated, a frame for every cell of the board and of the panel's gap after it.
+        QCOMPARE(bits.size(), (header.size() + cells.height()) * (animate ? cells.width() + 4 : 1));
     }
 };
 

@@ -14,8 +14,10 @@ using platform::Failure;
 using scroll::AnimationFormat;
 using scroll::AnimationSettings;
 using scroll::Direction;
+using scroll::Entrance;
 
 Q_DECLARE_METATYPE(scroll::Direction)
+Q_DECLARE_METATYPE(scroll::Entrance)
 Q_DECLARE_METATYPE(platform::Failure)
 
 namespace {
@@ -65,16 +67,39 @@ private slots:
         QTest::addColumn<int>("panel");
         QTest::addColumn<Direction>("direction");
         QTest::addColumn<int>("step");
-        QTest::addColumn<int>("cycle");
-        QTest::newRow("left, board wider than the panel") << 9 << 4 << 5 << Direction::Left << 1 << 9;
-        QTest::newRow("right, board wider than the panel") << 9 << 4 << 5 << Direction::Right << 1 << 9;
-        QTest::newRow("up, the whole board") << 9 << 4 << 0 << Direction::Up << 1 << 4;
-        QTest::newRow("down, part of the board") << 9 << 4 << 5 << Direction::Down << 1 << 4;
-        QTest::newRow("left, board narrower than the panel") << 4 << 3 << 7 << Direction::Left << 1 << 7;
-        QTest::newRow("right, board narrower than the panel") << 4 << 3 << 7 << Direction::Right << 1 << 7;
-        QTest::newRow("up, board narrower than the panel") << 4 << 3 << 6 << Direction::Up << 1 << 3;
-        QTest::newRow("left, three cells a frame") << 9 << 2 << 4 << Direction::Left << 3 << 9;
-        QTest::newRow("down, two cells a frame") << 5 << 4 << 0 << Direction::Down << 2 << 4;
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<Entrance>("entrance");
+        QTest::addColumn<int>("cycle"); // the board and its gap along the way it moves
+        QTest::addColumn<int>("first"); // turns before frame 0
+        const int automatic = scroll::AutomaticGap;
+        const Entrance board = Entrance::Board;
+        const Entrance blank = Entrance::Blank;
+        QTest::newRow("left, board wider than the panel: a panel's gap")
+            << 9 << 4 << 5 << Direction::Left << 1 << automatic << board << 14 << 0;
+        QTest::newRow("right, board wider than the panel")
+            << 9 << 4 << 5 << Direction::Right << 1 << automatic << board << 14 << 0;
+        QTest::newRow("up, the whole board") << 9 << 4 << 0 << Direction::Up << 1 << automatic << board << 4 << 0;
+        QTest::newRow("down, part of the board") << 9 << 4 << 5 << Direction::Down << 1 << automatic << board << 4 << 0;
+        QTest::newRow("left, board narrower than the panel: widened to it")
+            << 4 << 3 << 7 << Direction::Left << 1 << automatic << board << 7 << 0;
+        QTest::newRow("right, board narrower than the panel")
+            << 4 << 3 << 7 << Direction::Right << 1 << automatic << board << 7 << 0;
+        QTest::newRow("up, board narrower than the panel")
+            << 4 << 3 << 6 << Direction::Up << 1 << automatic << board << 3 << 0;
+        QTest::newRow("left, three cells a frame, gap of 3")
+            << 9 << 2 << 4 << Direction::Left << 3 << 3 << board << 12 << 0;
+        QTest::newRow("down, two cells a frame") << 5 << 4 << 0 << Direction::Down << 2 << automatic << board << 4 << 0;
+        QTest::newRow("left, no gap") << 9 << 2 << 5 << Direction::Left << 1 << 0 << board << 9 << 0;
+        QTest::newRow("right, gap narrower than the panel")
+            << 3 << 2 << 8 << Direction::Right << 1 << 2 << board << 5 << 0;
+        QTest::newRow("up with a gap of rows") << 4 << 3 << 0 << Direction::Up << 1 << 2 << board << 5 << 0;
+        // Entering a blank panel: frame 0 is the last blank one before the message's leading edge comes in.
+        QTest::newRow("left, entering blank") << 9 << 2 << 5 << Direction::Left << 1 << automatic << blank << 14 << 9;
+        QTest::newRow("right, entering blank") << 9 << 2 << 5 << Direction::Right << 1 << automatic << blank << 14 << 5;
+        QTest::newRow("up, entering blank") << 4 << 3 << 0 << Direction::Up << 1 << automatic << blank << 6 << 3;
+        QTest::newRow("down, entering blank, wide gap") << 4 << 3 << 0 << Direction::Down << 1 << 5 << blank << 8 << 5;
+        QTest::newRow("left, entering blank two cells a frame")
+            << 4 << 2 << 6 << Direction::Left << 2 << automatic << blank << 10 << 4;
     }
     void framesAreTheBoardRotatedAndCut() {
         QFETCH(int, columns);
@@ -82,9 +107,14 @@ private slots:
         QFETCH(int, panel);
         QFETCH(Direction, direction);
         QFETCH(int, step);
+        QFETCH(int, gap);
+        QFETCH(Entrance, entrance);
         QFETCH(int, cycle);
+        QFETCH(int, first);
         const scroll::Sign sign = scrollsigns::sign(columns, rows);
-        const AnimationSettings settings = settingsOf(panel, direction, step);
+        AnimationSettings settings = settingsOf(panel, direction, step);
+        settings.gap = gap;
+        settings.entrance = entrance;
         QVERIFY(scroll::checkSettings(sign, settings).ok());
         const scroll::FrameSequence frames(sign, settings);
         QCOMPARE(frames.cycle(), cycle);
@@ -92,11 +122,57 @@ private slots:
         QImage drawn;
         for (int k = 0; k < frames.frameCount(); ++k) {
             frames.drawFrame(k, drawn);
-            QCOMPARE(drawn, scrollsigns::referenceFrame(sign, settings, k));
+            QCOMPARE(drawn, scrollsigns::referenceFrame(sign, settings, first + k * step, cycle));
+        }
+        if (entrance == Entrance::Blank) {
+            QVERIFY(std::all_of(frames.panelCells(0).lit.begin(), frames.panelCells(0).lit.end(),
+                                [](uint8_t cell) { return cell == 0; }));
         }
         // The animation loops seamlessly: one more step brings back the first frame.
         frames.drawFrame(0, drawn);
-        QCOMPARE(scrollsigns::referenceFrame(sign, settings, frames.frameCount()), drawn);
+        QCOMPARE(scrollsigns::referenceFrame(sign, settings, first + frames.frameCount() * step, cycle), drawn);
+    }
+
+    void holdAndBlinksComeWhenTheMessageIsIn_data() {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<Direction>("direction");
+        QTest::addColumn<Entrance>("entrance");
+        QTest::addColumn<int>("holdFrame"); // the message's leading edge at the panel's far edge
+        // A 9-cell board on a 5-cell panel, moving one cell a frame: a 14-cell cycle.
+        QTest::newRow("left: its first column at the left edge") << 9 << Direction::Left << Entrance::Board << 0;
+        QTest::newRow("left from blank") << 9 << Direction::Left << Entrance::Blank << 5;
+        QTest::newRow("right: its last column at the right edge") << 9 << Direction::Right << Entrance::Board << 10;
+        QTest::newRow("right from blank") << 9 << Direction::Right << Entrance::Blank << 5;
+        QTest::newRow("up: the top row at the top") << 9 << Direction::Up << Entrance::Board << 0;
+    }
+    void holdAndBlinksComeWhenTheMessageIsIn() {
+        QFETCH(int, columns);
+        QFETCH(Direction, direction);
+        QFETCH(Entrance, entrance);
+        QFETCH(int, holdFrame);
+        const scroll::Sign sign = scrollsigns::sign(columns, 3);
+        AnimationSettings settings = settingsOf(5, direction, 1);
+        settings.entrance = entrance;
+        const scroll::FrameSequence plain(sign, settings);
+        settings.holdMs = 1500;
+        settings.blinks = 2;
+        QVERIFY(scroll::checkSettings(sign, settings).ok());
+        const scroll::FrameSequence held(sign, settings);
+        QCOMPARE(held.frameCount(), plain.frameCount() + 4);
+        const board::CellGrid unlit{5, 3, std::vector<uint8_t>(15)};
+        for (int k = 0; k < held.frameCount(); ++k) {
+            // The hold, then blank and held again twice, each a plain delay; then the scroll goes on.
+            const int offset = k - holdFrame;
+            const bool blinking = offset > 0 && offset <= 4;
+            QCOMPARE(held.delayMs(k), k == holdFrame ? 1500 : settings.delayMs);
+            if (blinking)
+                QCOMPARE(held.panelCells(k), offset % 2 == 1 ? unlit : plain.panelCells(holdFrame));
+            else
+                QCOMPARE(held.panelCells(k), plain.panelCells(k > holdFrame ? k - 4 : k));
+        }
+        // Held when the leading edge reaches the far edge, moving left: the first column at the left edge.
+        if (direction == Direction::Left)
+            QCOMPARE(held.panelCells(holdFrame).lit[0], sign.cells.lit[0]);
     }
 
     void badSettingsAreRefused_data() {
@@ -172,7 +248,8 @@ private slots:
     void pbmHoldsEveryFrameAsBits() {
         // 10 columns: rows take two bytes, the second padded with zero bits.
         const scroll::Sign sign = scrollsigns::sign(12, 3);
-        const AnimationSettings settings = settingsOf(10, Direction::Left, 4);
+        AnimationSettings settings = settingsOf(10, Direction::Left, 4);
+        settings.gap = 0;
         QVERIFY(scroll::writeAnimation(sign, settings, path("sign.pbm"), AnimationFormat::Pbm).ok());
         const QByteArray data = testsupport::readAll(path("sign.pbm"));
         const QList<board::CellGrid> frames = readPbm(data);
@@ -181,45 +258,6 @@ private slots:
         for (int k = 0; k < frames.size(); ++k)
             QCOMPARE(frames[k], sequence.panelCells(k));
         QCOMPARE(data.size(), 3 * (qsizetype(sizeof "P4\n10 3\n") - 1 + 3 * 2));
-    }
-
-    void headerHoldsEveryFrameAsBits() {
-        const scroll::Sign sign = scrollsigns::sign(12, 3);
-        AnimationSettings settings = settingsOf(10, Direction::Up, 1);
-        settings.delayMs = 80;
-        QVERIFY(scroll::writeAnimation(sign, settings, path("sign.h"), AnimationFormat::CHeader).ok());
-        const QString text = QString::fromUtf8(testsupport::readAll(path("sign.h")));
-        const auto defined = [&](const QString& name) {
-            const QRegularExpressionMatch match =
-                QRegularExpression(QStringLiteral("#define %1 (\\d+)").arg(name)).match(text);
-            return match.hasMatch() ? match.captured(1).toInt() : -1;
-        };
-        QCOMPARE(defined("LUMIDOT_WIDTH"), 10);
-        QCOMPARE(defined("LUMIDOT_HEIGHT"), 3);
-        QCOMPARE(defined("LUMIDOT_FRAMES"), 3);
-        QCOMPARE(defined("LUMIDOT_ROW_BYTES"), 2);
-        QCOMPARE(defined("LUMIDOT_DELAY_MS"), 80);
-        QVERIFY(text.contains(
-            "static const uint8_t lumidot_frames[LUMIDOT_FRAMES][LUMIDOT_HEIGHT][LUMIDOT_ROW_BYTES] = {"));
-        QVERIFY(text.contains("1 = lit"));
-        QByteArray bytes;
-        const qsizetype arrayStart = text.indexOf("] = {");
-        auto hex = QRegularExpression(QStringLiteral("0x([0-9a-f]{2})")).globalMatch(text.mid(arrayStart));
-        while (hex.hasNext())
-            bytes.append(char(hex.next().captured(1).toInt(nullptr, 16)));
-        // Each row in two bytes, the leftmost cell in the top bit.
-        QByteArray expected;
-        const scroll::FrameSequence sequence(sign, settings);
-        for (int k = 0; k < sequence.frameCount(); ++k) {
-            const board::CellGrid cells = sequence.panelCells(k);
-            for (int r = 0; r < cells.rows; ++r) {
-                uint16_t row = 0;
-                for (int c = 0; c < cells.columns; ++c)
-                    row |= uint16_t(cells.isLit(c, r) ? 0x8000u >> c : 0);
-                expected.append(char(row >> 8)).append(char(row & 0xff));
-            }
-        }
-        QCOMPARE(bytes.toHex(), expected.toHex());
     }
 
     void stillIsOneFrame() {

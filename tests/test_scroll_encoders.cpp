@@ -5,6 +5,7 @@
 #include "tests/testsupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +20,7 @@ using namespace animationdecoders;
 
 Q_DECLARE_METATYPE(scroll::Direction)
 Q_DECLARE_METATYPE(scroll::AnimationFormat)
+Q_DECLARE_METATYPE(scroll::CHeaderOptions)
 
 namespace {
 
@@ -43,6 +45,70 @@ QImage manyColours(int width, int height, bool lit) {
     return picture;
 }
 
+// Each cell of a decoded frame: 1 where its pixels are the lit picture's, 0 where they are the unlit's,
+// '?' where they are neither; one line of text a row.
+QByteArray cellsOf(const QImage& frame, const scroll::Sign& sign) {
+    const QSize cell = sign.litCell.size();
+    QByteArray text;
+    for (int r = 0; r < frame.height() / cell.height(); ++r) {
+        for (int c = 0; c < frame.width() / cell.width(); ++c) {
+            const QImage part = frame.copy(QRect(QPoint(c * cell.width(), r * cell.height()), cell));
+            text += part == sign.litCell ? '1' : part == sign.unlitCell ? '0' : '?';
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// Compiles a C99 program that includes the headers and prints, for every frame, its delay and its cells
+// from the first header's accessors; runs it and returns what it printed, or why it could not.
+QString runCProgram(const QString& folder, const QStringList& headers, const QString& prefix, QByteArray& printed) {
+    QByteArray source = "#include <stdio.h>\n";
+    for (const QString& header : headers)
+        source += "#include \"" + header.toUtf8() + "\"\n";
+    const QByteArray p = prefix.toLower().toLatin1();
+    const QByteArray macro = prefix.toUpper().toLatin1();
+    source += "int main(void) {\n"
+              "    unsigned long f;\n"
+              "    unsigned x, y;\n"
+              "    for (f = 0; f < " +
+              macro +
+              "_FRAMES; ++f) {\n"
+              "        printf(\"%lu\\n\", (unsigned long)" +
+              p +
+              "_delay(f));\n"
+              "        for (y = 0; y < " +
+              macro +
+              "_HEIGHT; ++y) {\n"
+              "            for (x = 0; x < " +
+              macro +
+              "_WIDTH; ++x)\n"
+              "                putchar('0' + " +
+              p +
+              "_cell(f, x, y));\n"
+              "            putchar('\\n');\n"
+              "        }\n"
+              "    }\n"
+              "    return 0;\n"
+              "}\n";
+    if (!testsupport::writeAll(folder + QStringLiteral("/show.c"), source))
+        return QStringLiteral("cannot write show.c");
+    QProcess compiler;
+    compiler.setWorkingDirectory(folder);
+    compiler.start(QStringLiteral(LUMIDOT_HOST_CC),
+                   {QStringLiteral("-std=c99"), QStringLiteral("-pedantic"), QStringLiteral("-Wall"),
+                    QStringLiteral("-Wextra"), QStringLiteral("-Werror"), QStringLiteral("show.c"),
+                    QStringLiteral("-o"), QStringLiteral("show")});
+    if (!compiler.waitForFinished(60000) || compiler.exitCode() != 0)
+        return QString::fromUtf8(compiler.readAllStandardError());
+    QProcess program;
+    program.start(folder + QStringLiteral("/show"), QStringList());
+    if (!program.waitForFinished(60000) || program.exitCode() != 0)
+        return QStringLiteral("the program failed");
+    printed = program.readAllStandardOutput();
+    return {};
+}
+
 } // namespace
 
 class TestScrollEncoders : public QObject {
@@ -61,6 +127,8 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("delay");
         QTest::addColumn<int>("loop");
+        QTest::addColumn<int>("hold"); // of frame 0 (moving left, the first column at the left edge)
+        QTest::addColumn<int>("blinks");
         const scroll::Sign wide = scrollsigns::sign(9, 4);
         const scroll::Sign narrow = scrollsigns::sign(4, 3);
         scroll::Sign blank = scrollsigns::sign(4, 2);
@@ -76,17 +144,21 @@ private slots:
         for (AnimationFormat format : {AnimationFormat::Gif, AnimationFormat::WebP, AnimationFormat::Apng}) {
             const char* name = extension(format);
             QTest::addRow("%s: wider than the panel, left, forever", name)
-                << format << wide << 5 << Direction::Left << 1 << 50 << 0;
+                << format << wide << 5 << Direction::Left << 1 << 50 << 0 << 0 << 0;
             QTest::addRow("%s: narrower than the panel, right, 3 plays", name)
-                << format << narrow << 7 << Direction::Right << 1 << 130 << 3;
+                << format << narrow << 7 << Direction::Right << 1 << 130 << 3 << 0 << 0;
             QTest::addRow("%s: down by 2, once, 25 ms", name)
-                << format << scrollsigns::sign(5, 4) << 0 << Direction::Down << 2 << 25 << 1;
+                << format << scrollsigns::sign(5, 4) << 0 << Direction::Down << 2 << 25 << 1 << 0 << 0;
             QTest::addRow("%s: up, twice, longest delay", name)
-                << format << wide << 0 << Direction::Up << 1 << 5000 << 2;
-            QTest::addRow("%s: nothing changes", name) << format << blank << 0 << Direction::Left << 1 << 50 << 0;
-            QTest::addRow("%s: 256 colours", name) << format << full << 3 << Direction::Left << 1 << 50 << 0;
+                << format << wide << 0 << Direction::Up << 1 << 5000 << 2 << 0 << 0;
+            QTest::addRow("%s: nothing changes", name)
+                << format << blank << 0 << Direction::Left << 1 << 50 << 0 << 0 << 0;
+            QTest::addRow("%s: 256 colours", name) << format << full << 3 << Direction::Left << 1 << 50 << 0 << 0 << 0;
             if (format != AnimationFormat::Gif)
-                QTest::addRow("%s: 600 colours", name) << format << many << 4 << Direction::Left << 1 << 50 << 0;
+                QTest::addRow("%s: 600 colours", name)
+                    << format << many << 4 << Direction::Left << 1 << 50 << 0 << 0 << 0;
+            QTest::addRow("%s: held a second, blinking three times", name)
+                << format << wide << 5 << Direction::Left << 1 << 50 << 0 << 1000 << 3;
         }
     }
     void decodedFramesAreThePanels() {
@@ -97,7 +169,11 @@ private slots:
         QFETCH(int, step);
         QFETCH(int, delay);
         QFETCH(int, loop);
+        QFETCH(int, hold);
+        QFETCH(int, blinks);
         AnimationSettings settings{panel, delay, direction, step, loop};
+        settings.holdMs = hold;
+        settings.blinks = blinks;
         const QString file = path(QStringLiteral("sign.") + extension(format));
         const platform::Result result = scroll::writeAnimation(sign, settings, file, format);
         QVERIFY2(result.ok(), qPrintable(result.detail));
@@ -111,7 +187,7 @@ private slots:
         for (int k = 0; k < sequence.frameCount(); ++k) {
             sequence.drawFrame(k, expected);
             QCOMPARE(decoded.frames[k], expected);
-            QCOMPARE(decoded.delaysMs[k], writtenDelay(format, delay));
+            QCOMPARE(decoded.delaysMs[k], writtenDelay(format, k == 0 && hold > 0 ? hold : delay));
         }
     }
 
@@ -171,6 +247,65 @@ private slots:
                 }
             }
         }
+    }
+
+    void headerCellsAreTheGifFrames_data() {
+        QTest::addColumn<Direction>("direction");
+        QTest::addColumn<scroll::CHeaderOptions>("options");
+        QTest::addColumn<int>("hold");
+        QTest::addColumn<int>("blinks");
+        using Layout = scroll::CHeaderOptions::Layout;
+        using Scan = scroll::CHeaderOptions::Scan;
+        const struct {
+            const char* name;
+            scroll::CHeaderOptions options;
+        } layouts[] = {
+            {"strip by columns", {Layout::Strip, Scan::Columns, QStringLiteral("sign"), false}},
+            {"strip by rows", {Layout::Strip, Scan::Rows, QStringLiteral("Panel_2"), true}},
+            {"frames", {Layout::Frames, Scan::Columns, QStringLiteral("sign"), true}},
+        };
+        for (const auto& layout : layouts) {
+            for (Direction direction : {Direction::Left, Direction::Right, Direction::Up, Direction::Down}) {
+                QTest::addRow("%s, %s", layout.name, qPrintable(scroll::directionName(direction)))
+                    << direction << layout.options << 0 << 0;
+            }
+            QTest::addRow("%s, held and blinking", layout.name) << Direction::Right << layout.options << 700 << 2;
+        }
+    }
+    void headerCellsAreTheGifFrames() {
+        QFETCH(Direction, direction);
+        QFETCH(scroll::CHeaderOptions, options);
+        QFETCH(int, hold);
+        QFETCH(int, blinks);
+        // 11 × 9 cells on an 8-cell panel, two cells a frame: rows take two bytes, columns one and a half.
+        const scroll::Sign sign = scrollsigns::sign(11, 9, 3);
+        AnimationSettings settings{8, 40, direction, 1, 0};
+        settings.gap = 5;
+        settings.holdMs = hold;
+        settings.blinks = blinks;
+        QTemporaryDir folder;
+        const QString gif = folder.filePath(QStringLiteral("sign.gif"));
+        QVERIFY(scroll::writeAnimation(sign, settings, gif, AnimationFormat::Gif).ok());
+        QVERIFY(scroll::writeAnimation(sign, settings, folder.filePath(QStringLiteral("sign.h")),
+                                       AnimationFormat::CHeader, options)
+                    .ok());
+        // A second sign under another name goes into the same program.
+        scroll::CHeaderOptions other = options;
+        other.name = QStringLiteral("other");
+        QVERIFY(scroll::writeAnimation(scrollsigns::sign(5, 2), {}, folder.filePath(QStringLiteral("other.h")),
+                                       AnimationFormat::CHeader, other)
+                    .ok());
+
+        QByteArray printed;
+        const QString failure =
+            runCProgram(folder.path(), {QStringLiteral("sign.h"), QStringLiteral("other.h")}, options.name, printed);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        const Decoded decoded = decodeGif(gif);
+        QByteArray expected;
+        for (int k = 0; k < decoded.frames.size(); ++k)
+            expected += QByteArray::number(decoded.delaysMs[k]) + '\n' + cellsOf(decoded.frames[k], sign);
+        // GIF counts hundredths: the header's 40 and 700 ms read back as they are.
+        QCOMPARE(printed, expected);
     }
 };
 

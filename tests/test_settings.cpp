@@ -32,6 +32,10 @@ const QStringList savedKeys = {"Data/Mongon=Sample",
                                "Animation/Delay=50",
                                "Animation/Direction=Left",
                                "Animation/Step=1",
+                               "Animation/Gap=-1",
+                               "Animation/Enter=Board",
+                               "Animation/Hold=0",
+                               "Animation/Blink=0",
                                "Panel/Rows=0",
                                "Panel/Lines=1",
                                "Panel/Align=Left",
@@ -149,6 +153,10 @@ void TestSettings::firstRunUsesAndSavesDefaults() {
                                              "Delay=50\n"
                                              "Direction=Left\n"
                                              "Step=1\n"
+                                             "Gap=-1\n"
+                                             "Enter=Board\n"
+                                             "Hold=0\n"
+                                             "Blink=0\n"
                                              "[Panel]\n"
                                              "Rows=0\n"
                                              "Lines=1\n"
