@@ -102,8 +102,7 @@ Face Face::outline(const QFont& font) {
     return face;
 }
 
-Face Face::dot(std::shared_ptr<const DotFace> dotFace, std::vector<std::shared_ptr<const DotFace>> standIns, bool bold,
-               bool italic) {
+Face Face::dot(std::shared_ptr<const DotFace> dotFace, StandInFaces standIns, bool bold, bool italic) {
     Face face;
     face.m_dot = std::move(dotFace);
     face.m_standIns = std::move(standIns);
@@ -124,18 +123,20 @@ std::optional<LineFace> Face::atSize(int pixels) const {
     if (!m_dot) {
         if (pixels < 1)
             return std::nullopt;
-        return LineFace(QtStrike::outline(m_outline, pixels), {});
+        return LineFace(QtStrike::outline(m_outline, pixels));
     }
     auto strike = m_dot->strike(pixels, m_bold, m_italic);
     if (!strike)
         return std::nullopt;
-    std::vector<std::shared_ptr<const Strike>> standIns;
-    for (const auto& standIn : m_standIns) {
-        const std::vector<int> heights = standIn->heights();
-        if (std::find(heights.begin(), heights.end(), pixels) != heights.end())
-            standIns.push_back(std::make_shared<const StandInStrike>(standIn, pixels));
-    }
-    return LineFace(std::move(strike), std::move(standIns));
+    return LineFace(std::move(strike), [faces = m_standIns, pixels] {
+        std::vector<std::shared_ptr<const Strike>> standIns;
+        for (const auto& standIn : faces ? faces() : std::vector<std::shared_ptr<const DotFace>>()) {
+            const std::vector<int> heights = standIn->heights();
+            if (std::find(heights.begin(), heights.end(), pixels) != heights.end())
+                standIns.push_back(std::make_shared<const StandInStrike>(standIn, pixels));
+        }
+        return standIns;
+    });
 }
 
 } // namespace dotfont

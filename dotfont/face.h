@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,15 +70,17 @@ private:
     mutable std::map<int, std::shared_ptr<const Strike>> m_loaded;
 };
 
+// The dot faces that may draw what a face lacks, best first. Asked for only when a character the face
+// lacks is looked for: finding them may mean reading the font folders.
+using StandInFaces = std::function<std::vector<std::shared_ptr<const DotFace>>()>;
+
 // The face a panel is drawn with: an outline face (any pixel size, Qt's fallback fonts for what it lacks)
 // or a dot face (its design heights only, stand-in dot faces of the same height for what it lacks).
 class Face {
 public:
     // The main window's face with its italic and bold (its size is not used).
     static Face outline(const QFont& font);
-    // standIns: the dot faces that may draw what the face lacks, best first.
-    static Face dot(std::shared_ptr<const DotFace> face, std::vector<std::shared_ptr<const DotFace>> standIns,
-                    bool bold = false, bool italic = false);
+    static Face dot(std::shared_ptr<const DotFace> face, StandInFaces standIns, bool bold = false, bool italic = false);
 
     bool isDot() const { return m_dot != nullptr; }
     QString name() const;
@@ -89,7 +92,7 @@ public:
 private:
     QFont m_outline;
     std::shared_ptr<const DotFace> m_dot;
-    std::vector<std::shared_ptr<const DotFace>> m_standIns;
+    StandInFaces m_standIns;
     bool m_bold = false;
     bool m_italic = false;
 };

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Lumidot need. The dot fonts are the
 # program's; unifont (its .hex glyphs), pcf2bdf and python3-fonttools read the fonts' truth for the tests.
 set -eu
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev libgif-dev libwebp-dev fonts-ipafont-gothic fonts-misaki fonts-unifont fonts-dotgothic16 xfonts-efont-unicode xfonts-shinonome unifont pcf2bdf python3-fonttools"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev libjpeg-dev libdeflate-dev zlib1g-dev libgif-dev libwebp-dev fonts-ipafont-gothic fonts-misaki fonts-unifont fonts-dotgothic16 xfonts-efont-unicode xfonts-shinonome unifont pcf2bdf python3-fonttools"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
