@@ -96,11 +96,12 @@ std::optional<BitmapFont> readBitmapFontBytes(const QByteArray& bytes, ReadDepth
 
 std::optional<BitmapFont> readBitmapFontFile(const QString& path, ReadDepth depth, QString& reason) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) { // read as asked, not 16 KB ahead
         reason = file.errorString();
         return std::nullopt;
     }
-    if (file.size() > MaxFontFileBytes) {
+    // The description reads only the file's start; the glyphs read all of it.
+    if (depth == ReadDepth::Glyphs && file.size() > MaxFontFileBytes) {
         reason = QStringLiteral("font file too large");
         return std::nullopt;
     }

@@ -15,10 +15,10 @@ namespace dotfont {
 
 namespace {
 
-// Bitmap font files by their names, in any case. Matching names while walking the folders spares a
-// closer look at the many other files there.
-QStringList bitmapFontFileNames() {
-    return {QStringLiteral("*.pcf"), QStringLiteral("*.pcf.gz"), QStringLiteral("*.bdf"), QStringLiteral("*.bdf.gz")};
+bool isBitmapFontFileName(const QString& name) {
+    static const char* const endings[] = {".pcf", ".pcf.gz", ".bdf", ".bdf.gz"};
+    return std::any_of(std::begin(endings), std::end(endings),
+                       [&](const char* ending) { return name.endsWith(QLatin1String(ending), Qt::CaseInsensitive); });
 }
 
 bool isTwoByteSet(const FontInfo& info) {
@@ -72,11 +72,14 @@ std::vector<std::shared_ptr<const DotFace>> bitmapFaces(const QStringList& folde
         FontInfo info;
     };
     std::vector<Found> files;
-    const QStringList names = bitmapFontFileNames();
     for (const QString& folder : folders) {
-        QDirIterator walk(folder, names, QDir::Files, QDirIterator::Subdirectories);
+        // Names are matched here: the walk's own name filters, and its Readable filter, cost more than
+        // the files they would spare a look at.
+        QDirIterator walk(folder, QDir::Files, QDirIterator::Subdirectories);
         while (walk.hasNext()) {
             const QString path = walk.next();
+            if (!isBitmapFontFileName(path))
+                continue;
             QString reason;
             if (const auto font = readBitmapFontFile(path, ReadDepth::InfoOnly, reason))
                 files.push_back({path, font->info});
@@ -157,8 +160,9 @@ public:
 
     const std::vector<std::shared_ptr<const DotFace>>& pixelOutlineFaces() {
         std::call_once(m_pixelOutlineFound, [this] {
+            const QStringList installed = QFontDatabase::families(); // hasFamily() asks fontconfig, slowly
             for (const PixelOutlineFamily& family : knownPixelOutlineFamilies())
-                if (QFontDatabase::hasFamily(family.names.front()))
+                if (installed.contains(family.names.front()))
                     m_pixelOutline.push_back(std::make_shared<const DotFace>(family));
         });
         return m_pixelOutline;

@@ -7,13 +7,15 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace dotfont {
 
 namespace {
 
-// Enough for a font's description at once: its table of contents and properties, or a BDF header.
-constexpr qsizetype ReadAhead = 4096;
+// What a step reads and inflates at least: a PCF's table of contents, properties and accelerators
+// mostly fit in it.
+constexpr qsizetype ReadAhead = 1024;
 
 } // namespace
 
@@ -40,17 +42,19 @@ bool FontContent::reach(qsizetype size, QString& reason) {
         return true;
     if (!m_started) {
         m_started = true;
-        if (!m_file->isSequential() && m_file->size() > MaxFontFileBytes) {
-            reason = QStringLiteral("font file too large");
+        // The first bytes are the content's start, or the start of the gzip stream that holds it.
+        if (!readMore(ReadAhead, reason))
             return false;
-        }
-        const QByteArray head = m_file->peek(2);
-        if (head.size() == 2 && uchar(head[0]) == 0x1F && uchar(head[1]) == 0x8B) {
+        if (m_bytes.size() >= 2 && uchar(m_bytes[0]) == 0x1F && uchar(m_bytes[1]) == 0x8B) {
             m_inflater = std::make_unique<Inflater>();
             if (!m_inflater->ready) {
                 reason = QStringLiteral("out of memory");
                 return false;
             }
+            m_inflater->input = std::exchange(m_bytes, QByteArray());
+            m_inflater->stream.next_in = reinterpret_cast<Bytef*>(m_inflater->input.data());
+            m_inflater->stream.avail_in = uInt(m_inflater->input.size());
+            m_whole = false;
         }
     }
     while (!m_whole && m_bytes.size() < size) {

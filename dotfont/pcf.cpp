@@ -285,7 +285,9 @@ private:
         const bool swapBytes = bool(format & MostSignificantByte) != bool(format & MostSignificantBit);
         const bool reverseBits = !(format & MostSignificantBit);
 
+        const uint8_t* source = t.data(data); // dataSize bytes, checked above
         m_font.glyphs.resize(count);
+        m_font.bits.reserve(std::min(size_t(dataSize), MaxGlyphBitsBytes));
         for (uint32_t i = 0; i < count; ++i) {
             const Metric& m = m_metrics[i];
             Glyph& glyph = m_font.glyphs[i];
@@ -303,16 +305,23 @@ private:
                 return refuse(QStringLiteral("PCF font too large"));
             glyph.bits = uint32_t(m_font.bits.size());
             for (int row = 0; row < glyph.height; ++row) {
+                const qsizetype start = qsizetype(offset) + row * stride;
+                if (!swapBytes) {
+                    m_font.bits.insert(m_font.bits.end(), source + start, source + start + rowBytes);
+                    continue;
+                }
                 for (qsizetype b = 0; b < rowBytes; ++b) {
                     // Bytes are swapped within scan units of the whole bitmap data, as the X server does.
-                    const qsizetype at = qsizetype(offset) + row * stride + b;
-                    const qsizetype from = swapBytes ? at / unit * unit + (unit - 1 - at % unit) : at;
+                    const qsizetype at = start + b;
+                    const qsizetype from = at / unit * unit + (unit - 1 - at % unit);
                     if (from >= qsizetype(dataSize))
                         return refuse(QStringLiteral("damaged PCF font: a glyph's bitmap lies outside its table"));
-                    const uint8_t value = *t.data(data + from);
-                    m_font.bits.push_back(reverseBits ? reversed(value) : value);
+                    m_font.bits.push_back(source[from]);
                 }
             }
+            if (reverseBits)
+                std::for_each(m_font.bits.begin() + glyph.bits, m_font.bits.end(),
+                              [](uint8_t& value) { value = reversed(value); });
         }
         return true;
     }
@@ -328,6 +337,7 @@ private:
             return refuse(QStringLiteral("damaged PCF font: bad encoding range"));
         const int columns = lastColumn - firstColumn + 1;
         const qsizetype indices = 14;
+        m_font.byEncoding.reserve(std::min(size_t(columns) * size_t(lastRow - firstRow + 1), m_font.glyphs.size()));
         if (!t.has(indices, qsizetype(columns) * (lastRow - firstRow + 1) * 2))
             return refuse(QStringLiteral("damaged PCF font: encodings lie outside their table"));
         for (int row = firstRow; row <= lastRow; ++row) {
