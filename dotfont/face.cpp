@@ -1,5 +1,7 @@
 #include "dotfont/face.h"
 
+#include "dotfont/pixeloutlinestrike.h"
+
 #include <QFontInfo>
 
 #include <algorithm>
@@ -42,12 +44,9 @@ std::shared_ptr<const Strike> DotFace::strike(int height, bool bold, bool italic
     if (found == m_heights.end())
         return nullptr;
     const Height& design = found->second;
-    if (m_pixelOutline) {
-        QFont font(m_pixelOutline->names.front());
-        font.setBold(bold);
-        font.setItalic(italic);
-        return QtStrike::pixelDesign(font, height, design.ascent);
-    }
+    if (m_pixelOutline)
+        return std::make_shared<const PixelOutlineStrike>(m_pixelOutline->names.front(), height, design.ascent, bold,
+                                                          italic);
     const std::lock_guard lock(m_loading);
     if (const auto loaded = m_loaded.find(height); loaded != m_loaded.end())
         return loaded->second;

@@ -16,8 +16,9 @@
 
 namespace dotfont {
 
-// A pixel outline font: outlines whose squares are the pixels of a bitmap design of one height. Drawn
-// through Qt at exactly that height (and only that), it gives the design's pixels.
+// A pixel outline font: outlines made of the square dots of a bitmap design of one height. Sampled at
+// exactly that height (and only that), one sample in each dot (PixelOutlineStrike), it gives the
+// design's pixels.
 struct PixelOutlineFamily {
     QStringList names; // the family as Qt knows it first, then its other names
     int height = 0;    // design pixels from the top of the line to its bottom
@@ -54,8 +55,8 @@ public:
     std::vector<int> heights() const; // ascending
     bool isPixelOutline() const { return m_pixelOutline.has_value(); }
 
-    // The face at one of its heights. A pixel outline face is made bold or italic by Qt when asked; a
-    // bitmap face never is. A file that cannot be read any more leaves its characters out.
+    // The face at one of its heights. A pixel outline face is made bold or italic dot by dot when asked;
+    // a bitmap face never is. A file that cannot be read any more leaves its characters out.
     std::shared_ptr<const Strike> strike(int height, bool bold = false, bool italic = false) const;
 
 private:
