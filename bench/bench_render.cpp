@@ -49,8 +49,8 @@ BENCHMARK(drawWidest)->ArgName("dot")->Arg(8)->Arg(50)->Unit(benchmark::kMillise
 
 namespace {
 
-// A panel 16 rows high: the fitted render with a dot face (Unifont's glyphs through Qt, Shinonome's
-// bitmaps blitted) and with an outline face (DejaVu Sans at the pixel size whose line fits), against a
+// A panel 16 rows high: the fitted render with a dot face (Unifont's outlines sampled dot by dot,
+// Shinonome's bitmaps blitted) and with an outline face (DejaVu Sans at the pixel size whose line fits), against a
 // plain render of a board of the same size (DejaVu Sans at the point size whose line is 16 rows, a
 // message exactly as wide). The faces are found once; the first render reads the glyphs.
 const dotfont::FaceLibrary& library() {
@@ -157,6 +157,11 @@ void drawPanelUnifontFromNothing(benchmark::State& run) {
     drawPanelFromNothing(run, QStringLiteral("Unifont"));
 }
 BENCHMARK(drawPanelUnifontFromNothing)->Unit(benchmark::kMillisecond);
+
+void drawPanelDotGothicFromNothing(benchmark::State& run) {
+    drawPanelFromNothing(run, QStringLiteral("DotGothic16"));
+}
+BENCHMARK(drawPanelDotGothicFromNothing)->Unit(benchmark::kMillisecond);
 
 // Reading the font folders for every dot face, as listing the faces does.
 void discoverDotFaces(benchmark::State& run) {

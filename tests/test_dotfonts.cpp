@@ -254,6 +254,21 @@ private slots:
         QCOMPARE(copy.dotFaceList().filter(QStringLiteral("Test ")), QStringList{QStringLiteral("Test Early\t8")});
     }
 
+    // A file whose description reads but whose glyphs do not is listed, and draws nothing itself (what
+    // it would draw is left to stand-ins, or missing).
+    void aFontDamagedPastItsDescriptionIsListedAndDrawsNothing() {
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("cut.bdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(SmallBdf.left(SmallBdf.indexOf("BITMAP"))) > 0);
+        file.close();
+        const FaceLibrary library = FaceLibrary::discover({folder.path()});
+        QCOMPARE(library.dotFaceList().filter(QStringLiteral("Test ")), QStringList{QStringLiteral("Test Small\t8")});
+        const auto small = library.find(QStringLiteral("Test Small"));
+        QVERIFY(small);
+        const dotfont::LineLayout line = small->atSize(8)->layout(QStringLiteral("Aあ"));
+        QCOMPARE(line.standIns + line.missing, QStringLiteral("Aあ"));
+    }
+
     void loadingAFileThatIsNoFontSaysWhy() {
         QTemporaryDir folder;
         const QString text = folder.filePath(QStringLiteral("notes.ttf"));
