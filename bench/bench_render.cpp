@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 // Renders message once the mask is as large as the board, as from the second press of the start button.
@@ -47,8 +49,8 @@ BENCHMARK(drawWidest)->ArgName("dot")->Arg(8)->Arg(50)->Unit(benchmark::kMillise
 
 namespace {
 
-// A panel 16 rows high: the fitted render with a dot face (Unifont's glyphs through Qt, Shinonome's
-// bitmaps blitted) and with an outline face (DejaVu Sans at the pixel size whose line fits), against a
+// A panel 16 rows high: the fitted render with a dot face (Unifont's outlines sampled dot by dot,
+// Shinonome's bitmaps blitted) and with an outline face (DejaVu Sans at the pixel size whose line fits), against a
 // plain render of a board of the same size (DejaVu Sans at the point size whose line is 16 rows, a
 // message exactly as wide). The faces are found once; the first render reads the glyphs.
 const dotfont::FaceLibrary& library() {
@@ -90,21 +92,83 @@ void drawPanelOutline(benchmark::State& run) {
 }
 BENCHMARK(drawPanelOutline)->Unit(benchmark::kMillisecond);
 
-// The plain render of a board as large as the Unifont panel's.
-void drawPlainOfPanelSize(benchmark::State& run) {
+// A plain render of a board as large as the Unifont panel's: DejaVu Sans at the point size whose line is
+// 16 rows, and a message as wide as the panel's.
+struct PlainOfPanelSize {
+    std::unique_ptr<board::BoardState> state;
+    QString points;
+    QString message;
+};
+PlainOfPanelSize plainOfPanelSize() {
     auto panel = bench::benchState();
     board::DrawPanelBoard(*panel, PanelMessage.repeated(4), board::Panel{16, 1, board::PanelAlign::Left, {}},
                           *library().find(QStringLiteral("Unifont")));
-    auto state = bench::benchState();
+    PlainOfPanelSize plain{bench::benchState(), {}, {}};
     for (int tenths = 80; tenths <= 160; ++tenths) {
-        board::applyFont(*state, QStringLiteral("DejaVu Sans"), QString::number(tenths / 10.0), false, false);
-        state->SizeMongon.setCaption(QStringLiteral("A"));
-        if (state->SizeMongon.Height() == 16)
+        plain.points = QString::number(tenths / 10.0);
+        board::applyFont(*plain.state, QStringLiteral("DejaVu Sans"), plain.points, false, false);
+        plain.state->SizeMongon.setCaption(QStringLiteral("A"));
+        if (plain.state->SizeMongon.Height() == 16)
             break;
     }
-    const QString message = bench::messageOfWidth(*state, panel->Cells.columns);
-    renderMessage(run, *state, message);
+    plain.message = bench::messageOfWidth(*plain.state, panel->Cells.columns);
+    return plain;
+}
+
+void drawPlainOfPanelSize(benchmark::State& run) {
+    PlainOfPanelSize plain = plainOfPanelSize();
+    renderMessage(run, *plain.state, plain.message);
 }
 BENCHMARK(drawPlainOfPanelSize)->Unit(benchmark::kMillisecond);
+
+// The same plain render as a run of lumidot-render does it: the font chosen, the board drawn.
+void drawPlainOfPanelSizeFromNothing(benchmark::State& run) {
+    PlainOfPanelSize plain = plainOfPanelSize();
+    for (auto _ : run) {
+        board::applyFont(*plain.state, QStringLiteral("DejaVu Sans"), plain.points, false, false);
+        board::DrawBoard(*plain.state, plain.message);
+    }
+}
+BENCHMARK(drawPlainOfPanelSizeFromNothing)->Unit(benchmark::kMillisecond);
+
+// The fitted render as a run of lumidot-render does it: the faces found, the face looked up by name, its
+// glyphs read, the board drawn.
+void drawPanelFromNothing(benchmark::State& run, const QString& faceName) {
+    auto state = bench::benchState();
+    const board::Panel panel{16, 1, board::PanelAlign::Left, {}};
+    const QString message = PanelMessage.repeated(4);
+    for (auto _ : run) {
+        const auto faces = dotfont::FaceLibrary::discover(dotfont::FaceLibrary::systemFontFolders(QDir::homePath()));
+        const auto face = faces.find(faceName);
+        if (!face) {
+            run.SkipWithError("face not installed");
+            return;
+        }
+        board::DrawPanelBoard(*state, message, panel, *face);
+    }
+}
+
+void drawPanelShinonomeFromNothing(benchmark::State& run) {
+    drawPanelFromNothing(run, QStringLiteral("Shinonome Gothic"));
+}
+BENCHMARK(drawPanelShinonomeFromNothing)->Unit(benchmark::kMillisecond);
+
+void drawPanelUnifontFromNothing(benchmark::State& run) {
+    drawPanelFromNothing(run, QStringLiteral("Unifont"));
+}
+BENCHMARK(drawPanelUnifontFromNothing)->Unit(benchmark::kMillisecond);
+
+void drawPanelDotGothicFromNothing(benchmark::State& run) {
+    drawPanelFromNothing(run, QStringLiteral("DotGothic16"));
+}
+BENCHMARK(drawPanelDotGothicFromNothing)->Unit(benchmark::kMillisecond);
+
+// Reading the font folders for every dot face, as listing the faces does.
+void discoverDotFaces(benchmark::State& run) {
+    const QStringList folders = dotfont::FaceLibrary::systemFontFolders(QDir::homePath());
+    for (auto _ : run)
+        benchmark::DoNotOptimize(dotfont::FaceLibrary::discover(folders).faces().size());
+}
+BENCHMARK(discoverDotFaces)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,8 +1,10 @@
 // The Glyph Bitmap Distribution Format: text lines of keywords. The header's properties describe the
 // font; each glyph between STARTCHAR and ENDCHAR gives its code (ENCODING), its advance (DWIDTH), its
-// grid and where it sits (BBX) and its rows in hexadecimal (BITMAP).
+// grid and where it sits (BBX) and its rows in hexadecimal (BITMAP). Lines are read from the content
+// only as far as they are needed: describing a font needs its header.
 
 #include "dotfont/bitmapfont.h"
+#include "dotfont/fontcontent.h"
 #include "dotfont/properties.h"
 
 #include <QList>
@@ -15,10 +17,11 @@ namespace dotfont {
 namespace {
 
 constexpr qsizetype MaxLineBytes = 64 * 1024;
+constexpr qsizetype ReadStep = 16 * 1024;
 
 class BdfReader {
 public:
-    BdfReader(const QByteArray& bytes, QString& reason) : m_bytes(bytes), m_reason(reason) {}
+    BdfReader(FontContent& content, QString& reason) : m_content(content), m_reason(reason) {}
 
     std::optional<BitmapFont> read(ReadDepth depth) {
         QByteArray line;
@@ -69,14 +72,19 @@ private:
     }
 
     bool nextLine(QByteArray& line) {
-        if (m_position >= m_bytes.size())
+        qsizetype end = -1;
+        while ((end = m_content.bytes().indexOf('\n', m_position)) < 0 && !m_content.whole() &&
+               m_content.bytes().size() - m_position <= MaxLineBytes)
+            if (!m_content.reach(m_content.bytes().size() + ReadStep, m_reason))
+                return false;
+        const QByteArray& bytes = m_content.bytes();
+        if (m_position >= bytes.size())
             return false;
-        qsizetype end = m_bytes.indexOf('\n', m_position);
         if (end < 0)
-            end = m_bytes.size();
+            end = bytes.size();
         if (end - m_position > MaxLineBytes)
             return refuse(QStringLiteral("damaged BDF font: a line is too long"));
-        line = m_bytes.mid(m_position, end - m_position);
+        line = bytes.mid(m_position, end - m_position);
         if (line.endsWith('\r'))
             line.chop(1);
         m_position = end + 1;
@@ -188,7 +196,7 @@ private:
         return true;
     }
 
-    const QByteArray& m_bytes;
+    FontContent& m_content;
     QString& m_reason;
     qsizetype m_position = 0;
     BitmapFont m_font;
@@ -196,8 +204,8 @@ private:
 
 } // namespace
 
-std::optional<BitmapFont> readBdf(const QByteArray& bytes, ReadDepth depth, QString& reason) {
-    return BdfReader(bytes, reason).read(depth);
+std::optional<BitmapFont> readBdf(FontContent& content, ReadDepth depth, QString& reason) {
+    return BdfReader(content, reason).read(depth);
 }
 
 } // namespace dotfont

@@ -1,7 +1,9 @@
 #include "dotfont/bitmapfont.h"
 
 #include "dotfont/charmap.h"
+#include "dotfont/fontcontent.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <libdeflate.h>
@@ -39,6 +41,40 @@ std::optional<QByteArray> gunzip(const QByteArray& compressed, QString& reason) 
     return out;
 }
 
+std::optional<BitmapFont> readContent(FontContent& content, ReadDepth depth, QString& reason) {
+    reason.clear();
+    std::optional<BitmapFont> font;
+    if (!content.reach(9, reason))
+        return std::nullopt;
+    const QByteArray& start = content.bytes();
+    if (start.startsWith(QByteArray("\1fcp", 4)))
+        font = readPcf(content, depth, reason);
+    else if (start.startsWith("STARTFONT"))
+        font = readBdf(content, depth, reason);
+    else
+        reason = QStringLiteral("not a PCF or BDF font");
+    // Even a description alone is checked for a character set that can be mapped.
+    if (font && !mapToUnicode(*font, reason))
+        return std::nullopt;
+    return font;
+}
+
+// The description from the start of the file or buffer; the glyphs from all of it, decompressed at once.
+std::optional<BitmapFont> readDevice(QIODevice& device, ReadDepth depth, QString& reason) {
+    if (depth == ReadDepth::InfoOnly) {
+        FontContent content(device);
+        return readContent(content, depth, reason);
+    }
+    const QByteArray bytes = device.readAll();
+    std::optional<QByteArray> plain = bytes;
+    if (isGzip(bytes))
+        plain = gunzip(bytes, reason);
+    if (!plain)
+        return std::nullopt;
+    FontContent content(std::move(*plain));
+    return readContent(content, depth, reason);
+}
+
 } // namespace
 
 const Glyph* BitmapFont::glyphFor(char32_t codePoint) const {
@@ -52,36 +88,24 @@ bool looksLikeBitmapFont(const QByteArray& head) {
 }
 
 std::optional<BitmapFont> readBitmapFontBytes(const QByteArray& bytes, ReadDepth depth, QString& reason) {
-    reason.clear();
-    std::optional<QByteArray> plain = bytes;
-    if (isGzip(bytes))
-        plain = gunzip(bytes, reason);
-    if (!plain)
-        return std::nullopt;
-    std::optional<BitmapFont> font;
-    if (plain->startsWith(QByteArray("\1fcp", 4)))
-        font = readPcf(*plain, depth, reason);
-    else if (plain->startsWith("STARTFONT"))
-        font = readBdf(*plain, depth, reason);
-    else
-        reason = QStringLiteral("not a PCF or BDF font");
-    // Even a description alone is checked for a character set that can be mapped.
-    if (font && !mapToUnicode(*font, reason))
-        return std::nullopt;
-    return font;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readDevice(buffer, depth, reason);
 }
 
 std::optional<BitmapFont> readBitmapFontFile(const QString& path, ReadDepth depth, QString& reason) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) { // read as asked, not 16 KB ahead
         reason = file.errorString();
         return std::nullopt;
     }
-    if (file.size() > MaxFontFileBytes) {
+    // The description reads only the file's start; the glyphs read all of it.
+    if (depth == ReadDepth::Glyphs && file.size() > MaxFontFileBytes) {
         reason = QStringLiteral("font file too large");
         return std::nullopt;
     }
-    return readBitmapFontBytes(file.read(MaxFontFileBytes), depth, reason);
+    return readDevice(file, depth, reason);
 }
 
 } // namespace dotfont

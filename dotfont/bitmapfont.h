@@ -22,6 +22,7 @@ struct FontInfo {
     int descent = 0;         // pixels below it
 
     int lineHeight() const { return ascent + descent; }
+    bool operator==(const FontInfo&) const = default;
 };
 
 // One glyph as a grid of bits, row by row from the top, each row (width + 7) / 8 bytes, most significant
@@ -60,13 +61,16 @@ inline constexpr size_t MaxGlyphBitsBytes = 64 * 1024 * 1024;
 // How much of a file to read: its description only (to list faces), or everything.
 enum class ReadDepth { InfoOnly, Glyphs };
 
-// Reads a PCF or BDF font from its bytes (already decompressed). A file that is not one, or that breaks
-// the format or the limits above, gives nothing and a reason in English.
-std::optional<BitmapFont> readPcf(const QByteArray& bytes, ReadDepth depth, QString& reason);
-std::optional<BitmapFont> readBdf(const QByteArray& bytes, ReadDepth depth, QString& reason);
+class FontContent;
+
+// Reads a PCF or BDF font from its content, as far as the depth needs. A file that is not one, or that
+// breaks the format or the limits above, gives nothing and a reason in English.
+std::optional<BitmapFont> readPcf(FontContent& content, ReadDepth depth, QString& reason);
+std::optional<BitmapFont> readBdf(FontContent& content, ReadDepth depth, QString& reason);
 
 // Reads a PCF or BDF font, gzip-compressed or not, whichever its content says, and maps its characters
-// to Unicode (charmap.h). Gives nothing and a reason when it cannot.
+// to Unicode (charmap.h). Gives nothing and a reason when it cannot. The description alone is read
+// from the start of the file only; it is the one that reading the whole file gives.
 std::optional<BitmapFont> readBitmapFontBytes(const QByteArray& bytes, ReadDepth depth, QString& reason);
 std::optional<BitmapFont> readBitmapFontFile(const QString& path, ReadDepth depth, QString& reason);
 

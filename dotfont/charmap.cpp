@@ -32,6 +32,12 @@ const Charset Charsets[] = {
     {"GB2312", Form::EucTwoBytes, "EUC-CN"},   {"KSC5601", Form::EucTwoBytes, "EUC-KR"},
 };
 
+// A character's code in the converter's form: one or two bytes.
+struct Bytes {
+    std::array<char, 2> bytes{};
+    size_t size = 0;
+};
+
 class Converter {
 public:
     explicit Converter(const QByteArray& from) : m_handle(iconv_open("UTF-32LE", from.constData())) {}
@@ -45,11 +51,12 @@ public:
     bool valid() const { return m_handle != iconv_t(-1); }
 
     // The one character the bytes spell, or nothing.
-    std::optional<char32_t> decode(const QByteArray& bytes) {
+    std::optional<char32_t> decode(const Bytes& bytes) {
         iconv(m_handle, nullptr, nullptr, nullptr, nullptr); // back to the initial state
         std::array<char, 8> out{};
-        char* in = const_cast<char*>(bytes.constData());
-        size_t inLeft = size_t(bytes.size());
+        std::array<char, 2> input = bytes.bytes;
+        char* in = input.data();
+        size_t inLeft = bytes.size;
         char* outPtr = out.data();
         size_t outLeft = out.size();
         if (iconv(m_handle, &in, &inLeft, &outPtr, &outLeft) == size_t(-1) || inLeft != 0 || outLeft != 4)
@@ -62,14 +69,15 @@ private:
     iconv_t m_handle;
 };
 
-QByteArray twoBytes(uint32_t first, uint32_t second) {
-    QByteArray bytes(2, '\0');
-    bytes[0] = char(first);
-    bytes[1] = char(second);
-    return bytes;
+Bytes twoBytes(uint32_t first, uint32_t second) {
+    return {{char(first), char(second)}, 2};
 }
 
-std::optional<QByteArray> bytesOf(Form form, uint32_t code) {
+Bytes oneByte(uint32_t code) {
+    return {{char(code), 0}, 1};
+}
+
+std::optional<Bytes> bytesOf(Form form, uint32_t code) {
     const uint32_t row = code >> 8, cell = code & 0xFF;
     switch (form) {
     case Form::EucTwoBytes:
@@ -80,12 +88,12 @@ std::optional<QByteArray> bytesOf(Form form, uint32_t code) {
         if (code >= 0xA1 && code <= 0xDF)
             return twoBytes(0x8E, code);
         if (code >= 0x20 && code <= 0x7E)
-            return QByteArray(1, char(code));
+            return oneByte(code);
         return std::nullopt;
     case Form::OneByte:
         if (code > 0xFF)
             return std::nullopt;
-        return QByteArray(1, char(code));
+        return oneByte(code);
     default:
         return std::nullopt;
     }
@@ -113,6 +121,7 @@ bool mapToUnicode(BitmapFont& font, QString& reason) {
     }
     const Form form = known ? known->form : Form::OneByte;
     font.byCodePoint.clear();
+    font.byCodePoint.reserve(font.byEncoding.size());
     if (form == Form::Unicode || form == Form::Latin1) {
         for (const auto& [code, glyph] : font.byEncoding)
             if (code <= (form == Form::Latin1 ? 0xFFu : 0x10FFFFu))

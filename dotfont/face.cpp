@@ -1,5 +1,7 @@
 #include "dotfont/face.h"
 
+#include "dotfont/pixeloutlinestrike.h"
+
 #include <QFontInfo>
 
 #include <algorithm>
@@ -42,12 +44,9 @@ std::shared_ptr<const Strike> DotFace::strike(int height, bool bold, bool italic
     if (found == m_heights.end())
         return nullptr;
     const Height& design = found->second;
-    if (m_pixelOutline) {
-        QFont font(m_pixelOutline->names.front());
-        font.setBold(bold);
-        font.setItalic(italic);
-        return QtStrike::pixelDesign(font, height, design.ascent);
-    }
+    if (m_pixelOutline)
+        return std::make_shared<const PixelOutlineStrike>(m_pixelOutline->names.front(), height, design.ascent, bold,
+                                                          italic);
     const std::lock_guard lock(m_loading);
     if (const auto loaded = m_loaded.find(height); loaded != m_loaded.end())
         return loaded->second;
@@ -102,8 +101,7 @@ Face Face::outline(const QFont& font) {
     return face;
 }
 
-Face Face::dot(std::shared_ptr<const DotFace> dotFace, std::vector<std::shared_ptr<const DotFace>> standIns, bool bold,
-               bool italic) {
+Face Face::dot(std::shared_ptr<const DotFace> dotFace, StandInFaces standIns, bool bold, bool italic) {
     Face face;
     face.m_dot = std::move(dotFace);
     face.m_standIns = std::move(standIns);
@@ -124,18 +122,20 @@ std::optional<LineFace> Face::atSize(int pixels) const {
     if (!m_dot) {
         if (pixels < 1)
             return std::nullopt;
-        return LineFace(QtStrike::outline(m_outline, pixels), {});
+        return LineFace(QtStrike::outline(m_outline, pixels));
     }
     auto strike = m_dot->strike(pixels, m_bold, m_italic);
     if (!strike)
         return std::nullopt;
-    std::vector<std::shared_ptr<const Strike>> standIns;
-    for (const auto& standIn : m_standIns) {
-        const std::vector<int> heights = standIn->heights();
-        if (std::find(heights.begin(), heights.end(), pixels) != heights.end())
-            standIns.push_back(std::make_shared<const StandInStrike>(standIn, pixels));
-    }
-    return LineFace(std::move(strike), std::move(standIns));
+    return LineFace(std::move(strike), [faces = m_standIns, pixels] {
+        std::vector<std::shared_ptr<const Strike>> standIns;
+        for (const auto& standIn : faces ? faces() : std::vector<std::shared_ptr<const DotFace>>()) {
+            const std::vector<int> heights = standIn->heights();
+            if (std::find(heights.begin(), heights.end(), pixels) != heights.end())
+                standIns.push_back(std::make_shared<const StandInStrike>(standIn, pixels));
+        }
+        return standIns;
+    });
 }
 
 } // namespace dotfont

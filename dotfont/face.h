@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,8 +16,9 @@
 
 namespace dotfont {
 
-// A pixel outline font: outlines whose squares are the pixels of a bitmap design of one height. Drawn
-// through Qt at exactly that height (and only that), it gives the design's pixels.
+// A pixel outline font: outlines made of the square dots of a bitmap design of one height. Sampled at
+// exactly that height (and only that), one sample in each dot (PixelOutlineStrike), it gives the
+// design's pixels.
 struct PixelOutlineFamily {
     QStringList names; // the family as Qt knows it first, then its other names
     int height = 0;    // design pixels from the top of the line to its bottom
@@ -53,8 +55,8 @@ public:
     std::vector<int> heights() const; // ascending
     bool isPixelOutline() const { return m_pixelOutline.has_value(); }
 
-    // The face at one of its heights. A pixel outline face is made bold or italic by Qt when asked; a
-    // bitmap face never is. A file that cannot be read any more leaves its characters out.
+    // The face at one of its heights. A pixel outline face is made bold or italic dot by dot when asked;
+    // a bitmap face never is. A file that cannot be read any more leaves its characters out.
     std::shared_ptr<const Strike> strike(int height, bool bold = false, bool italic = false) const;
 
 private:
@@ -69,15 +71,17 @@ private:
     mutable std::map<int, std::shared_ptr<const Strike>> m_loaded;
 };
 
+// The dot faces that may draw what a face lacks, best first. Asked for only when a character the face
+// lacks is looked for: finding them may mean reading the font folders.
+using StandInFaces = std::function<std::vector<std::shared_ptr<const DotFace>>()>;
+
 // The face a panel is drawn with: an outline face (any pixel size, Qt's fallback fonts for what it lacks)
 // or a dot face (its design heights only, stand-in dot faces of the same height for what it lacks).
 class Face {
 public:
     // The main window's face with its italic and bold (its size is not used).
     static Face outline(const QFont& font);
-    // standIns: the dot faces that may draw what the face lacks, best first.
-    static Face dot(std::shared_ptr<const DotFace> face, std::vector<std::shared_ptr<const DotFace>> standIns,
-                    bool bold = false, bool italic = false);
+    static Face dot(std::shared_ptr<const DotFace> face, StandInFaces standIns, bool bold = false, bool italic = false);
 
     bool isDot() const { return m_dot != nullptr; }
     QString name() const;
@@ -89,7 +93,7 @@ public:
 private:
     QFont m_outline;
     std::shared_ptr<const DotFace> m_dot;
-    std::vector<std::shared_ptr<const DotFace>> m_standIns;
+    StandInFaces m_standIns;
     bool m_bold = false;
     bool m_italic = false;
 };

@@ -8,6 +8,7 @@
 #include <QFontInfo>
 
 #include <algorithm>
+#include <mutex>
 #include <set>
 
 namespace dotfont {
@@ -64,21 +65,17 @@ std::optional<PixelOutlineFamily> pixelOutlineFamily(const QString& family) {
     return std::nullopt;
 }
 
-} // namespace
-
-QStringList FaceLibrary::systemFontFolders(const QString& homeFolder) {
-    return {QStringLiteral("/usr/share/fonts"), QStringLiteral("/usr/local/share/fonts"),
-            homeFolder + QStringLiteral("/.local/share/fonts"), homeFolder + QStringLiteral("/.fonts")};
-}
-
-FaceLibrary FaceLibrary::discover(const QStringList& folders) {
+// The faces of the bitmap font files under the folders.
+std::vector<std::shared_ptr<const DotFace>> bitmapFaces(const QStringList& folders) {
     struct Found {
         QString path;
         FontInfo info;
     };
     std::vector<Found> files;
     for (const QString& folder : folders) {
-        QDirIterator walk(folder, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
+        // Names are matched here: the walk's own name filters, and its Readable filter, cost more than
+        // the files they would spare a look at.
+        QDirIterator walk(folder, QDir::Files, QDirIterator::Subdirectories);
         while (walk.hasNext()) {
             const QString path = walk.next();
             if (!isBitmapFontFileName(path))
@@ -117,7 +114,7 @@ FaceLibrary FaceLibrary::discover(const QStringList& folders) {
             twoByteFiles.insert(file.path);
     }
 
-    FaceLibrary library;
+    std::vector<std::shared_ptr<const DotFace>> faces;
     for (auto& [key, group] : groups) {
         // Half-width files join a kanji face at the heights where it has kanji; alone they make no height.
         const auto hasTwoByteSet = [&](const DotFace::Height& design) {
@@ -127,33 +124,18 @@ FaceLibrary FaceLibrary::discover(const QStringList& folders) {
         if (std::any_of(group.heights.begin(), group.heights.end(),
                         [&](const auto& h) { return hasTwoByteSet(h.second); }))
             std::erase_if(group.heights, [&](const auto& h) { return !hasTwoByteSet(h.second); });
-        library.m_faces.push_back(std::make_shared<const DotFace>(
-            QStringList{group.name}, group.info.foundry, group.info.bold, group.info.italic, std::move(group.heights)));
+        faces.push_back(std::make_shared<const DotFace>(QStringList{group.name}, group.info.foundry, group.info.bold,
+                                                        group.info.italic, std::move(group.heights)));
     }
-    const QStringList installed = QFontDatabase::families();
-    for (const PixelOutlineFamily& family : knownPixelOutlineFamilies())
-        if (installed.contains(family.names.front()))
-            library.m_faces.push_back(std::make_shared<const DotFace>(family));
-    std::stable_sort(library.m_faces.begin(), library.m_faces.end(), lessByName);
-    return library;
+    return faces;
 }
 
-QStringList FaceLibrary::dotFaceList() const {
-    QStringList lines;
-    for (const auto& face : m_faces) {
-        QStringList heights;
-        for (const int height : face->heights())
-            heights << QString::number(height);
-        lines << face->name() + QLatin1Char('\t') + heights.join(QLatin1Char(' '));
-    }
-    return lines;
-}
-
-Face FaceLibrary::dotFace(const std::shared_ptr<const DotFace>& face, bool bold, bool italic) const {
-    // Stand-ins of the same foundry first (a kanji face's own half-width design), then of the same
-    // weight and slant, each group in the library's order.
+// The faces that may draw what face lacks: those of the same foundry first (a kanji face's own
+// half-width design), then of the same weight and slant, each group in the library's order.
+std::vector<std::shared_ptr<const DotFace>> standInsFor(const std::shared_ptr<const DotFace>& face,
+                                                        const std::vector<std::shared_ptr<const DotFace>>& faces) {
     std::vector<std::shared_ptr<const DotFace>> standIns;
-    for (const auto& candidate : m_faces)
+    for (const auto& candidate : faces)
         if (candidate != face && candidate->name() != face->name())
             standIns.push_back(candidate);
     const auto distance = [&](const std::shared_ptr<const DotFace>& candidate) {
@@ -164,25 +146,102 @@ Face FaceLibrary::dotFace(const std::shared_ptr<const DotFace>& face, bool bold,
     };
     std::stable_sort(standIns.begin(), standIns.end(),
                      [&](const auto& a, const auto& b) { return distance(a) < distance(b); });
-    return Face::dot(face, std::move(standIns), bold, italic);
+    return standIns;
+}
+
+} // namespace
+
+// What the library found: the pixel outline faces once asked for (Qt knows them already), every face
+// once the font folders are read. Copies of the library and the faces it gives share it, so the folders
+// are read once, by whichever thread asks first.
+class FaceLibrary::Catalog {
+public:
+    explicit Catalog(QStringList folders) : m_folders(std::move(folders)) {}
+
+    const std::vector<std::shared_ptr<const DotFace>>& pixelOutlineFaces() {
+        std::call_once(m_pixelOutlineFound, [this] {
+            const QStringList installed = QFontDatabase::families(); // hasFamily() asks fontconfig, slowly
+            for (const PixelOutlineFamily& family : knownPixelOutlineFamilies())
+                if (installed.contains(family.names.front()))
+                    m_pixelOutline.push_back(std::make_shared<const DotFace>(family));
+        });
+        return m_pixelOutline;
+    }
+
+    const std::vector<std::shared_ptr<const DotFace>>& faces() {
+        std::call_once(m_foldersRead, [this] {
+            m_faces = pixelOutlineFaces(); // first: a pixel outline family's name stays its own
+            const auto bitmap = bitmapFaces(m_folders);
+            m_faces.insert(m_faces.end(), bitmap.begin(), bitmap.end());
+            std::stable_sort(m_faces.begin(), m_faces.end(), lessByName);
+        });
+        return m_faces;
+    }
+
+private:
+    const QStringList m_folders;
+    std::once_flag m_pixelOutlineFound;
+    std::once_flag m_foldersRead;
+    std::vector<std::shared_ptr<const DotFace>> m_pixelOutline;
+    std::vector<std::shared_ptr<const DotFace>> m_faces;
+};
+
+QStringList FaceLibrary::systemFontFolders(const QString& homeFolder) {
+    return {QStringLiteral("/usr/share/fonts"), QStringLiteral("/usr/local/share/fonts"),
+            homeFolder + QStringLiteral("/.local/share/fonts"), homeFolder + QStringLiteral("/.fonts")};
+}
+
+FaceLibrary::FaceLibrary() : FaceLibrary(std::make_shared<Catalog>(QStringList())) {}
+
+FaceLibrary::FaceLibrary(std::shared_ptr<Catalog> catalog) : m_catalog(std::move(catalog)) {}
+
+FaceLibrary FaceLibrary::discover(const QStringList& folders) {
+    return FaceLibrary(std::make_shared<Catalog>(folders));
+}
+
+const std::vector<std::shared_ptr<const DotFace>>& FaceLibrary::faces() const {
+    return m_catalog->faces();
+}
+
+QStringList FaceLibrary::dotFaceList() const {
+    QStringList lines;
+    for (const auto& face : faces()) {
+        QStringList heights;
+        for (const int height : face->heights())
+            heights << QString::number(height);
+        lines << face->name() + QLatin1Char('\t') + heights.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+Face FaceLibrary::dotFace(const std::shared_ptr<const DotFace>& face, bool bold, bool italic) const {
+    return Face::dot(
+        face, [catalog = m_catalog, face] { return standInsFor(face, catalog->faces()); }, bold, italic);
 }
 
 std::optional<Face> FaceLibrary::find(const QString& name) const {
-    for (const auto& face : m_faces)
-        if (face->names().contains(name.trimmed(), Qt::CaseInsensitive))
-            return dotFace(face);
+    const QString wanted = name.trimmed();
+    const auto named = [&](const std::shared_ptr<const DotFace>& face) {
+        return face->names().contains(wanted, Qt::CaseInsensitive);
+    };
+    const auto& pixelOutline = m_catalog->pixelOutlineFaces();
+    if (const auto found = std::find_if(pixelOutline.begin(), pixelOutline.end(), named); found != pixelOutline.end())
+        return dotFace(*found);
+    const auto& all = m_catalog->faces(); // only now the folders are read
+    if (const auto found = std::find_if(all.begin(), all.end(), named); found != all.end())
+        return dotFace(*found);
     for (const QString& family : QFontDatabase::families())
-        if (family.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+        if (family.compare(wanted, Qt::CaseInsensitive) == 0)
             return Face::outline(QFont(family));
-    if (!QFont::substitutes(name.trimmed()).isEmpty())
-        return Face::outline(QFont(name.trimmed()));
+    if (!QFont::substitutes(wanted).isEmpty())
+        return Face::outline(QFont(wanted));
     return std::nullopt;
 }
 
 Face FaceLibrary::windowFace(const QFont& font) const {
     const QString family = QFontInfo(font).family();
-    for (const auto& face : m_faces)
-        if (face->isPixelOutline() && face->names().contains(family, Qt::CaseInsensitive))
+    for (const auto& face : m_catalog->pixelOutlineFaces())
+        if (face->names().contains(family, Qt::CaseInsensitive))
             return dotFace(face, font.bold(), font.italic());
     return Face::outline(font);
 }

@@ -4,8 +4,14 @@
 
 namespace dotfont {
 
-LineFace::LineFace(std::shared_ptr<const Strike> face, std::vector<std::shared_ptr<const Strike>> standIns)
-    : m_face(std::move(face)), m_standIns(std::move(standIns)) {}
+LineFace::LineFace(std::shared_ptr<const Strike> face, StandIns standIns)
+    : m_face(std::move(face)), m_findStandIns(std::move(standIns)) {}
+
+const std::vector<std::shared_ptr<const Strike>>& LineFace::standIns() const {
+    if (!m_standIns)
+        m_standIns = m_findStandIns ? m_findStandIns() : std::vector<std::shared_ptr<const Strike>>();
+    return *m_standIns;
+}
 
 LineLayout LineFace::layout(const QString& text) const {
     LineLayout line;
@@ -19,7 +25,7 @@ LineLayout LineFace::layout(const QString& text) const {
         if (isControl(codePoint) || m_face->has(codePoint)) {
             strike = m_face.get();
         } else {
-            for (const auto& standIn : m_standIns)
+            for (const auto& standIn : standIns())
                 if (standIn->has(codePoint)) {
                     strike = standIn.get();
                     break;

@@ -6,7 +6,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dotfont {
@@ -31,7 +33,11 @@ struct LineLayout {
 // face) or one design height (a dot face), with the stand-ins that draw what it lacks.
 class LineFace {
 public:
-    LineFace(std::shared_ptr<const Strike> face, std::vector<std::shared_ptr<const Strike>> standIns);
+    // The strikes that may draw what the face lacks, best first; asked for only when a character the
+    // face lacks is laid out.
+    using StandIns = std::function<std::vector<std::shared_ptr<const Strike>>()>;
+
+    explicit LineFace(std::shared_ptr<const Strike> face, StandIns standIns = {});
 
     int ascent() const { return m_face->ascent(); }
     int descent() const { return m_face->descent(); }
@@ -48,8 +54,12 @@ public:
     }
 
 private:
+    const std::vector<std::shared_ptr<const Strike>>& standIns() const;
+
     std::shared_ptr<const Strike> m_face;
-    std::vector<std::shared_ptr<const Strike>> m_standIns;
+    StandIns m_findStandIns;
+    // Found on first need. A line face is used by one thread at a time.
+    mutable std::optional<std::vector<std::shared_ptr<const Strike>>> m_standIns;
 };
 
 } // namespace dotfont

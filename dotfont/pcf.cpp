@@ -1,9 +1,11 @@
 // The X11 Portable Compiled Format: a table of contents, then tables (properties, metrics, bitmaps,
 // encodings, accelerators...), each starting with its own format word that says its byte and bit
 // order, its row padding and whether its metrics are compressed. Every count and offset is checked
-// against the table that holds it before anything is read or allocated.
+// against the table that holds it before anything is read or allocated. A table is read from the
+// content only when it is needed: describing a font needs the first kilobyte of the file.
 
 #include "dotfont/bitmapfont.h"
+#include "dotfont/fontcontent.h"
 #include "dotfont/properties.h"
 
 #include <algorithm>
@@ -86,7 +88,7 @@ struct Metric {
 
 class PcfReader {
 public:
-    PcfReader(const QByteArray& bytes, QString& reason) : m_bytes(bytes), m_reason(reason) {}
+    PcfReader(FontContent& content, QString& reason) : m_content(content), m_reason(reason) {}
 
     std::optional<BitmapFont> read(ReadDepth depth) {
         if (!readTableOfContents() || !readProperties() || !readAccelerators())
@@ -97,25 +99,42 @@ public:
     }
 
 private:
+    // The first reason stands: a table that cannot be read says why, not that it is missing.
     bool refuse(const QString& why) {
-        m_reason = why;
+        if (m_reason.isEmpty())
+            m_reason = why;
         return false;
     }
+    bool failed() const { return !m_reason.isEmpty(); }
 
     // The table's window, its byte order taken from its own format word (which must match the
-    // table of contents).
+    // table of contents). Nothing when the file has no such table, or when it cannot be read (failed()).
     std::optional<Cursor> open(uint32_t type) {
         const auto found =
             std::find_if(m_tables.begin(), m_tables.end(), [type](const auto& t) { return t.first == type; });
         if (found == m_tables.end())
             return std::nullopt;
-        const Table& table = found->second;
-        Cursor cursor(m_bytes, table.offset, table.size);
+        Table table = found->second;
+        if (!reachTable(table))
+            return std::nullopt;
+        Cursor cursor(m_content.bytes(), table.offset, table.size);
         const uint32_t format = cursor.u32(0); // the format word is always little-endian
         if (!cursor.ok() || format != table.format)
             return std::nullopt;
         cursor.setBigEndian(format & MostSignificantByte);
         return cursor;
+    }
+    // Reads the content as far as the table's end.
+    bool reachTable(Table& table) {
+        if (table.offset <= MaxFontFileBytes &&
+            !m_content.reach(std::min(table.offset + table.size, MaxFontFileBytes), m_reason))
+            return false;
+        const qsizetype contentSize = m_content.bytes().size();
+        if (table.offset > contentSize)
+            return refuse(QStringLiteral("damaged PCF font: a table lies outside the file"));
+        // The font compiler may declare the last table longer than the file (its padding not written).
+        table.size = std::min(table.size, contentSize - table.offset);
+        return true;
     }
     uint32_t formatOf(uint32_t type) const {
         for (const auto& [t, table] : m_tables)
@@ -124,21 +143,25 @@ private:
         return 0;
     }
 
+    // Where each table lies, as the file declares it; open() checks it against the file.
     bool readTableOfContents() {
-        Cursor file(m_bytes, 0, m_bytes.size());
-        if (file.u32(0) != 0x70636601) // "\1fcp"
+        if (!m_content.reach(8, m_reason))
+            return false;
+        Cursor start(m_content.bytes(), 0, m_content.bytes().size());
+        if (start.u32(0) != 0x70636601) // "\1fcp"
             return refuse(QStringLiteral("not a PCF font"));
-        const uint32_t count = file.u32(4);
-        if (!file.ok() || count > MaxTables)
+        const uint32_t count = start.u32(4);
+        if (!start.ok() || count > MaxTables)
             return refuse(QStringLiteral("damaged PCF font: bad table count"));
+        if (!m_content.reach(8 + qsizetype(count) * 16, m_reason))
+            return false;
+        Cursor file(m_content.bytes(), 0, m_content.bytes().size());
         for (uint32_t i = 0; i < count; ++i) {
             const qsizetype entry = 8 + qsizetype(i) * 16;
             const uint32_t type = file.u32(entry);
-            Table table{file.u32(entry + 4), qsizetype(file.u32(entry + 12)), qsizetype(file.u32(entry + 8))};
-            if (!file.ok() || !file.has(table.offset, 0))
-                return refuse(QStringLiteral("damaged PCF font: a table lies outside the file"));
-            // The font compiler may declare the last table longer than the file (its padding not written).
-            table.size = std::min(table.size, file.size() - table.offset);
+            const Table table{file.u32(entry + 4), qsizetype(file.u32(entry + 12)), qsizetype(file.u32(entry + 8))};
+            if (!file.ok())
+                return refuse(QStringLiteral("damaged PCF font: the table of contents is cut short"));
             m_tables.emplace_back(type, table);
         }
         return true;
@@ -195,13 +218,15 @@ private:
         return true;
     }
 
-    // The accelerators carry the font's ascent and descent where the properties do not.
+    // The accelerators carry the font's ascent and descent where the properties do not. The font
+    // compiler writes the same ones in both tables; the plain table lies right after the properties,
+    // the other at the end of the file.
     bool readAccelerators() {
         if (m_hasLineMetrics)
             return true;
-        auto table = open(BdfAccelerators);
-        if (!table)
-            table = open(Accelerators);
+        auto table = open(Accelerators);
+        if (!table && !failed())
+            table = open(BdfAccelerators);
         if (!table)
             return refuse(QStringLiteral("damaged PCF font: no ascent and descent"));
         const int32_t ascent = table->i32(12);
@@ -260,7 +285,9 @@ private:
         const bool swapBytes = bool(format & MostSignificantByte) != bool(format & MostSignificantBit);
         const bool reverseBits = !(format & MostSignificantBit);
 
+        const uint8_t* source = t.data(data); // dataSize bytes, checked above
         m_font.glyphs.resize(count);
+        m_font.bits.reserve(std::min(size_t(dataSize), MaxGlyphBitsBytes));
         for (uint32_t i = 0; i < count; ++i) {
             const Metric& m = m_metrics[i];
             Glyph& glyph = m_font.glyphs[i];
@@ -278,16 +305,23 @@ private:
                 return refuse(QStringLiteral("PCF font too large"));
             glyph.bits = uint32_t(m_font.bits.size());
             for (int row = 0; row < glyph.height; ++row) {
+                const qsizetype start = qsizetype(offset) + row * stride;
+                if (!swapBytes) {
+                    m_font.bits.insert(m_font.bits.end(), source + start, source + start + rowBytes);
+                    continue;
+                }
                 for (qsizetype b = 0; b < rowBytes; ++b) {
                     // Bytes are swapped within scan units of the whole bitmap data, as the X server does.
-                    const qsizetype at = qsizetype(offset) + row * stride + b;
-                    const qsizetype from = swapBytes ? at / unit * unit + (unit - 1 - at % unit) : at;
+                    const qsizetype at = start + b;
+                    const qsizetype from = at / unit * unit + (unit - 1 - at % unit);
                     if (from >= qsizetype(dataSize))
                         return refuse(QStringLiteral("damaged PCF font: a glyph's bitmap lies outside its table"));
-                    const uint8_t value = *t.data(data + from);
-                    m_font.bits.push_back(reverseBits ? reversed(value) : value);
+                    m_font.bits.push_back(source[from]);
                 }
             }
+            if (reverseBits)
+                std::for_each(m_font.bits.begin() + glyph.bits, m_font.bits.end(),
+                              [](uint8_t& value) { value = reversed(value); });
         }
         return true;
     }
@@ -303,6 +337,7 @@ private:
             return refuse(QStringLiteral("damaged PCF font: bad encoding range"));
         const int columns = lastColumn - firstColumn + 1;
         const qsizetype indices = 14;
+        m_font.byEncoding.reserve(std::min(size_t(columns) * size_t(lastRow - firstRow + 1), m_font.glyphs.size()));
         if (!t.has(indices, qsizetype(columns) * (lastRow - firstRow + 1) * 2))
             return refuse(QStringLiteral("damaged PCF font: encodings lie outside their table"));
         for (int row = firstRow; row <= lastRow; ++row) {
@@ -322,7 +357,7 @@ private:
         return uint8_t((value & 0xAA) >> 1 | (value & 0x55) << 1);
     }
 
-    const QByteArray& m_bytes;
+    FontContent& m_content;
     QString& m_reason;
     std::vector<std::pair<uint32_t, Table>> m_tables;
     std::vector<Metric> m_metrics;
@@ -332,8 +367,8 @@ private:
 
 } // namespace
 
-std::optional<BitmapFont> readPcf(const QByteArray& bytes, ReadDepth depth, QString& reason) {
-    return PcfReader(bytes, reason).read(depth);
+std::optional<BitmapFont> readPcf(FontContent& content, ReadDepth depth, QString& reason) {
+    return PcfReader(content, reason).read(depth);
 }
 
 } // namespace dotfont

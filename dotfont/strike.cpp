@@ -16,6 +16,18 @@ bool isControl(char32_t codePoint) {
     return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
 }
 
+void drawGlyph(QImage& mask, const BitmapFont& font, const Glyph& glyph, int x, int baseline, QRgb color,
+               const QRect& area) {
+    const int left = x + glyph.left, top = baseline - glyph.top;
+    for (int row = std::max(0, area.top() - top); row < glyph.height && top + row <= area.bottom(); ++row) {
+        QRgb* line = reinterpret_cast<QRgb*>(mask.scanLine(top + row));
+        for (int column = std::max(0, area.left() - left); column < glyph.width && left + column <= area.right();
+             ++column)
+            if (font.pixel(glyph, column, row))
+                line[left + column] = color;
+    }
+}
+
 BitmapStrike::BitmapStrike(std::vector<std::shared_ptr<const BitmapFont>> fonts, int ascent, int descent)
     : m_fonts(std::move(fonts)), m_ascent(ascent), m_descent(descent) {}
 
@@ -47,40 +59,21 @@ void BitmapStrike::draw(QImage& mask, int x, int baseline, const QString& run, Q
         const auto hit = found(codePoint);
         if (!hit)
             continue;
-        const Glyph& glyph = *hit->glyph;
-        const int left = x + glyph.left, top = baseline - glyph.top;
-        for (int row = std::max(0, area.top() - top); row < glyph.height && top + row <= area.bottom(); ++row) {
-            QRgb* line = reinterpret_cast<QRgb*>(mask.scanLine(top + row));
-            for (int column = std::max(0, area.left() - left); column < glyph.width && left + column <= area.right();
-                 ++column)
-                if (hit->font->pixel(glyph, column, row))
-                    line[left + column] = color;
-        }
-        x += glyph.advance;
+        drawGlyph(mask, *hit->font, *hit->glyph, x, baseline, color, area);
+        x += hit->glyph->advance;
     }
 }
 
-QtStrike::QtStrike(const QFont& font, bool fallback)
-    : m_font(font), m_raw(QRawFont::fromFont(font)), m_fallback(fallback), m_device(platform::newImage96(1, 1)) {}
+QtStrike::QtStrike(const QFont& font)
+    : m_font(font), m_raw(QRawFont::fromFont(font)), m_device(platform::newImage96(1, 1)) {}
 
 std::unique_ptr<QtStrike> QtStrike::outline(const QFont& font, int pixelSize) {
     QFont sized = platform::unsmoothedFont(font);
     sized.setPixelSize(pixelSize);
-    std::unique_ptr<QtStrike> strike(new QtStrike(sized, true));
+    std::unique_ptr<QtStrike> strike(new QtStrike(sized));
     const QFontMetrics metrics(sized, &strike->m_device);
     strike->m_ascent = metrics.ascent();
     strike->m_descent = metrics.descent();
-    return strike;
-}
-
-std::unique_ptr<QtStrike> QtStrike::pixelDesign(const QFont& font, int height, int ascent) {
-    QFont sized = platform::unsmoothedFont(font);
-    sized.setPixelSize(height);
-    // What the face lacks comes from a stand-in of its own height, never from a scaled fallback font.
-    sized.setStyleStrategy(QFont::StyleStrategy(sized.styleStrategy() | QFont::NoFontMerging));
-    std::unique_ptr<QtStrike> strike(new QtStrike(sized, false));
-    strike->m_ascent = ascent;
-    strike->m_descent = height - ascent;
     return strike;
 }
 
@@ -89,8 +82,6 @@ bool QtStrike::has(char32_t codePoint) const {
         return false;
     if (m_raw.supportsCharacter(uint(codePoint)))
         return true;
-    if (!m_fallback)
-        return false;
     // Qt's fallback fonts: the character is drawable when no glyph of its layout is the missing glyph.
     QTextLayout layout(QString::fromUcs4(&codePoint, 1), m_font, &m_device);
     layout.beginLayout();

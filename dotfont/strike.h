@@ -57,31 +57,26 @@ private:
     int m_descent = 0;
 };
 
-// A font drawn through Qt as the mask is drawn everywhere (no smoothing, full hinting, 96 dpi), at a
-// pixel size. An outline face keeps Qt's fallback to other fonts for what it lacks; a pixel outline face
-// does not (its stand-ins are faces of its own height) and keeps the line of its design.
+// An outline face drawn through Qt as the mask is drawn everywhere (no smoothing, full hinting, 96 dpi),
+// at a pixel size, with Qt's fallback to other fonts for what it lacks. Its line is what Qt measures.
 class QtStrike : public Strike {
 public:
-    // An outline face at a pixel size: its line is what Qt measures.
     static std::unique_ptr<QtStrike> outline(const QFont& font, int pixelSize);
-    // A pixel outline face at its design height, with the design's ascent.
-    static std::unique_ptr<QtStrike> pixelDesign(const QFont& font, int height, int ascent);
 
     int ascent() const override { return m_ascent; }
     int descent() const override { return m_descent; }
     bool has(char32_t codePoint) const override;
-    bool drawsWhatItLacks() const override { return m_fallback; }
+    bool drawsWhatItLacks() const override { return true; }
     int advance(const QString& run) const override;
     void draw(QImage& mask, int x, int baseline, const QString& run, QRgb color, const QRect& clip) const override;
 
     const QFont& font() const { return m_font; }
 
 private:
-    QtStrike(const QFont& font, bool fallback);
+    explicit QtStrike(const QFont& font);
 
     QFont m_font;
-    QRawFont m_raw; // the font itself, without fallbacks: what it has
-    bool m_fallback;
+    QRawFont m_raw;  // the font itself, without fallbacks: what it has
     QImage m_device; // 96 dpi, for measuring
     int m_ascent = 0;
     int m_descent = 0;
@@ -89,5 +84,10 @@ private:
 
 // Line breaks (CR, LF) and other control characters: no glyph, no advance, never missing.
 bool isControl(char32_t codePoint);
+
+// Lights the glyph's pixels in color, its pen at x on the baseline, nowhere outside area (which lies
+// inside the mask).
+void drawGlyph(QImage& mask, const BitmapFont& font, const Glyph& glyph, int x, int baseline, QRgb color,
+               const QRect& area);
 
 } // namespace dotfont

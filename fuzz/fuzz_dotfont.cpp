@@ -1,7 +1,8 @@
 // The bitmap font readers (PCF, BDF, either gzip-compressed), fed the whole file, then every glyph they
-// give drawn into a small mask through the strike the panel draws with. A file refused says why; a file
-// read gives glyphs whose rows lie inside the font's bits, characters that name real glyphs, and the
-// same font when read again.
+// give drawn into a small mask through the strike the panel draws with; and the description read alone,
+// from the start of the file only. A file refused says why; a file read gives glyphs whose rows lie
+// inside the font's bits, characters that name real glyphs, the same font when read again, and the
+// description the start of the file gives.
 
 #include "fuzzfiles.h"
 
@@ -20,10 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input = fuzz::inputBytes(data, size);
     QString reason;
     auto font = dotfont::readBitmapFontBytes(input, dotfont::ReadDepth::Glyphs, reason);
+    QString whyNotDescribed;
+    const auto described = dotfont::readBitmapFontBytes(input, dotfont::ReadDepth::InfoOnly, whyNotDescribed);
+    fuzz::require(described || !whyNotDescribed.isEmpty(), "a refused description says why");
     if (!font) {
         fuzz::require(!reason.isEmpty(), "a refused font says why");
         return 0;
     }
+    // The start of a file is inflated by another decompressor than the whole: one may refuse a stream
+    // the other reads, but what both read is the same.
+    fuzz::require(!described || described->info == font->info, "the description read alone is the whole read's");
     for (const dotfont::Glyph& glyph : font->glyphs)
         fuzz::require(size_t(glyph.bits) + size_t(glyph.rowBytes()) * glyph.height <= font->bits.size(),
                       "every glyph's rows lie inside the font's bits");

@@ -5,8 +5,13 @@
   fontreference.py pcf ASCENT TEXT FILE.pcf.gz...    PCF files turned into BDF by pcf2bdf; the first file
                                                      that has a character draws it; JIS sets mapped by
                                                      Python's own EUC-JP codec
-  fontreference.py glyf FILE.ttf PIXELS TEXT         TrueType outlines whose squares are the pixels,
-                                                     read by fontTools and sampled at pixel centres
+  fontreference.py glyf FILE.ttf PIXELS TEXT         TrueType outlines made of square dots, read by
+                                                     fontTools at PIXELS to the em, the line its typographic
+                                                     ascent and descent; each glyph sampled once a pixel,
+                                                     where the samples keep farthest from its edges: the
+                                                     pixels' centres, or a glyph whose dots are centred on
+                                                     the pixels' corners moved half a pixel right and up;
+                                                     fails when a sample still falls near an edge
 
 Prints "WIDTH HEIGHT ASCENT", then HEIGHT rows of '#' (lit) and '.', the line from its top.
 """
@@ -113,36 +118,56 @@ def pcf_line(ascent, text, paths):
 def glyf_line(path, pixels, text):
     from fontTools.ttLib import TTFont
     font = TTFont(path)
-    em = font['head'].unitsPerEm
-    unit = em // pixels
-    ascent = font['hhea'].ascent // unit
-    height = (font['hhea'].ascent - font['hhea'].descent) // unit
+    unit = font['head'].unitsPerEm / pixels  # font units in a pixel
+    os2 = font['OS/2']
+    ascent = round(os2.sTypoAscender / unit)
+    height = round((os2.sTypoAscender - os2.sTypoDescender) / unit)
     cmap = font.getBestCmap()
     glyf = font['glyf']
     columns = []
     for character in text:
         name = cmap[ord(character)]
-        advance = font['hmtx'][name][0] // unit
+        advance = round(font['hmtx'][name][0] / unit)
         coordinates, ends, _ = glyf[name].getCoordinates(glyf)
         contours, start = [], 0
         for end in ends:
             contours.append(list(coordinates[start:end + 1]))
             start = end + 1
+        edges = [edge for contour in contours for edge in zip(contour, contour[1:] + contour[:1])]
+        # Samples at the pixels' centres, or on their left edges across and their bottom edges down.
+        across = clearest([x0 for (x0, _), (x1, _) in edges if x0 == x1], unit, (0.5, 0))
+        down = clearest([y0 for (_, y0), (_, y1) in edges if y0 == y1], unit, (0.5, 1))
         block = [[0] * advance for _ in range(height)]
         for y in range(height):
             for x in range(advance):
-                cx, cy = (x + 0.5) * unit, (ascent - y - 0.5) * unit
+                cx, cy = (x + across) * unit, (ascent - y - down) * unit
                 winding = 0
-                for contour in contours:
-                    for (x0, y0), (x1, y1) in zip(contour, contour[1:] + contour[:1]):
-                        if (y0 <= cy) != (y1 <= cy):
-                            crossing = x0 + (cy - y0) * (x1 - x0) / (y1 - y0)
-                            if crossing > cx:
-                                winding += 1 if y1 > y0 else -1
+                for (x0, y0), (x1, y1) in edges:
+                    if (y0 <= cy) != (y1 <= cy):
+                        crossing = x0 + (cy - y0) * (x1 - x0) / (y1 - y0)
+                        if crossing > cx:
+                            winding += 1 if y1 > y0 else -1
+                    if distance((cx, cy), (x0, y0), (x1, y1)) < unit / 5:
+                        sys.exit('%r: a sample falls %.2f pixels from an edge' %
+                                 (character, distance((cx, cy), (x0, y0), (x1, y1)) / unit))
                 block[y][x] = 1 if winding else 0
         columns.append(block)
     grid = [sum((block[y] for block in columns), []) for y in range(height)]
     return grid, len(grid[0]), height, ascent
+
+
+# Of the offsets into a pixel, the one whose samples keep farthest from the edges at these positions.
+def clearest(positions, unit, offsets):
+    def clearance(offset):
+        return min([abs((p / unit - offset + 0.5) % 1 - 0.5) for p in positions] or [0.5])
+    return max(offsets, key=clearance)
+
+
+def distance(point, a, b):
+    (px, py), (ax, ay), (bx, by) = point, a, b
+    length = (bx - ax) ** 2 + (by - ay) ** 2
+    t = 0 if length == 0 else max(0, min(1, ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / length))
+    return ((px - ax - t * (bx - ax)) ** 2 + (py - ay - t * (by - ay)) ** 2) ** 0.5
 
 
 def main():

@@ -65,6 +65,14 @@ qsizetype pcfTable(const QByteArray& pcf, uint32_t type) {
     return -1;
 }
 
+// The small font with a header of some hundred kilobytes: its description lies beyond the first reads.
+QByteArray withLongHeader(const QByteArray& bdf) {
+    QByteArray comments;
+    for (int i = 0; i < 4000; ++i)
+        comments += "COMMENT " + QByteArray(i % 97, 'x') + "\n";
+    return QByteArray(bdf).replace("SIZE 8 75 75\n", "SIZE 8 75 75\n" + comments);
+}
+
 QByteArray gzipped(const QByteArray& bytes) {
     QProcess gzip;
     gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c"), QStringLiteral("-n")});
@@ -127,12 +135,15 @@ private slots:
     }
 
     // The BDF font, gzipped, and compiled to PCF by bdftopcf in every byte order, bit order, row padding
-    // and scan unit it writes correctly: the same glyphs.
+    // and scan unit it writes correctly (and with its description's tables moved to the end): the same
+    // glyphs, and the same description read alone.
     void readsBdfAndPcfInEveryLayout_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("BDF") << SmallBdf;
         QTest::newRow("BDF gzipped") << gzipped(SmallBdf);
-        for (const char* name : {"small.pcf", "small-lsb.pcf", "small-swapped.pcf"})
+        QTest::newRow("BDF with a long header") << withLongHeader(SmallBdf);
+        QTest::newRow("BDF with a long header, gzipped") << gzipped(withLongHeader(SmallBdf));
+        for (const char* name : {"small.pcf", "small-lsb.pcf", "small-swapped.pcf", "small-properties-last.pcf"})
             QTest::newRow(name) << testsupport::readAll(QStringLiteral(LUMIDOT_TEST_DATA "/fonts/") +
                                                         QLatin1String(name));
     }
@@ -148,11 +159,40 @@ private slots:
             QVERIFY(font->pixel(*a, 0, 1) && font->pixel(*a, 6, 1) && !font->pixel(*a, 0, 0) && font->pixel(*a, 3, 0));
             QVERIFY(font->glyphFor(U'A') && !font->glyphFor(U'B'));
         }
+        QString reason;
+        const auto described = dotfont::readBitmapFontBytes(bytes, ReadDepth::InfoOnly, reason);
+        QVERIFY2(described, qPrintable(reason));
+        QCOMPARE(described->info.foundry, QStringLiteral("Test"));
+        QCOMPARE(described->info.family, QStringLiteral("Small"));
+        QCOMPARE(described->info.charsetRegistry, QStringLiteral("ISO10646"));
+        QCOMPARE(described->info.ascent, 7);
+        QCOMPARE(described->info.descent, 1);
+        QVERIFY(described->glyphs.empty());
     }
 
-    // Damaged files are refused with a reason, never read past their end or trusted for a size.
+    // A face's description is read from the start of its file alone: the first kilobyte of a 230 KB
+    // kanji font (as pcf2bdf shows it), whose glyphs are then out of reach.
+    void describesAFontFromTheStartOfItsFile() {
+        QFile file(QStringLiteral("/usr/share/fonts/X11/misc/shnmk16.pcf.gz"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray start = file.read(1024);
+        QString reason;
+        const auto font = dotfont::readBitmapFontBytes(start, ReadDepth::InfoOnly, reason);
+        QVERIFY2(font, qPrintable(reason));
+        QCOMPARE(font->info.foundry, QStringLiteral("Shinonome"));
+        QCOMPARE(font->info.family, QStringLiteral("Gothic"));
+        QCOMPARE(font->info.charsetRegistry, QStringLiteral("JISX0208.1983"));
+        QCOMPARE(font->info.ascent, 14);
+        QCOMPARE(font->info.descent, 2);
+        QVERIFY(!dotfont::readBitmapFontBytes(start, ReadDepth::Glyphs, reason));
+        QVERIFY(!reason.isEmpty());
+    }
+
+    // Damaged files are refused with a reason, never read past their end or trusted for a size; damage
+    // in the description refuses the description read alone too.
     void refusesDamagedFonts_data() {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("descriptionDamaged");
         const QByteArray pcf = pcfBytes();
         QVERIFY(pcf.startsWith("\1fcp"));
         QString reason;
@@ -162,28 +202,71 @@ private slots:
         QVERIFY(metrics > 0 && bitmaps > 0 && encodings > 0);
         const QByteArray gz = gzipped(pcf);
 
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("PCF cut in half") << pcf.left(pcf.size() / 2);
-        QTest::newRow("PCF table beyond the file") << patched(pcf, 8 + 12, littleEndian32(0x7FFFFFF0));
-        QTest::newRow("PCF with a million tables") << patched(pcf, 4, littleEndian32(1000000));
-        QTest::newRow("PCF metrics count beyond its table") << patched(pcf, metrics + 4, QByteArray("\xFF\xFF", 2));
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("PCF cut in half") << pcf.left(pcf.size() / 2) << false;
+        QTest::newRow("PCF table beyond the file") << patched(pcf, 8 + 12, littleEndian32(0x7FFFFFF0)) << true;
+        QTest::newRow("PCF with a million tables") << patched(pcf, 4, littleEndian32(1000000)) << true;
+        QTest::newRow("PCF metrics count beyond its table")
+            << patched(pcf, metrics + 4, QByteArray("\xFF\xFF", 2)) << false;
         QTest::newRow("PCF bitmap offset beyond its data")
-            << patched(pcf, bitmaps + 8, QByteArray("\x7F\xFF\xFF\xF0", 4));
-        QTest::newRow("PCF encoding range reversed") << patched(pcf, encodings + 4, QByteArray("\x00\xFF\x00\x00", 4));
-        QTest::newRow("gzip claiming 4 GiB") << patched(gz, gz.size() - 4, littleEndian32(0xFFFFFFF0));
-        QTest::newRow("gzip cut short") << gz.left(gz.size() - 9);
-        QTest::newRow("BDF glyph 5000 wide") << QByteArray(SmallBdf).replace("BBX 4 6 0 0", "BBX 5000 6 0 0");
-        QTest::newRow("BDF row not hexadecimal") << QByteArray(SmallBdf).replace("\nF0\n", "\nFG\n");
-        QTest::newRow("BDF row too short") << QByteArray(SmallBdf).replace("\nFE\n", "\nF\n");
-        QTest::newRow("BDF without its end") << SmallBdf.left(SmallBdf.indexOf("ENDFONT"));
-        QTest::newRow("BDF unknown character set") << QByteArray(SmallBdf).replace("ISO10646-1", "NOSUCH-SET");
-        QTest::newRow("BDF line of a megabyte") << QByteArray(SmallBdf).replace("SIZE", QByteArray(1 << 20, 'X'));
+            << patched(pcf, bitmaps + 8, QByteArray("\x7F\xFF\xFF\xF0", 4)) << false;
+        QTest::newRow("PCF encoding range reversed")
+            << patched(pcf, encodings + 4, QByteArray("\x00\xFF\x00\x00", 4)) << false;
+        QTest::newRow("gzip claiming 4 GiB") << patched(gz, gz.size() - 4, littleEndian32(0xFFFFFFF0)) << false;
+        QTest::newRow("gzip cut short") << gz.left(gz.size() - 9) << false;
+        QTest::newRow("gzip cut inside the description") << gz.left(40) << true;
+        QTest::newRow("BDF glyph 5000 wide") << QByteArray(SmallBdf).replace("BBX 4 6 0 0", "BBX 5000 6 0 0") << false;
+        QTest::newRow("BDF row not hexadecimal") << QByteArray(SmallBdf).replace("\nF0\n", "\nFG\n") << false;
+        QTest::newRow("BDF row too short") << QByteArray(SmallBdf).replace("\nFE\n", "\nF\n") << false;
+        QTest::newRow("BDF without its end") << SmallBdf.left(SmallBdf.indexOf("ENDFONT")) << false;
+        QTest::newRow("BDF unknown character set") << QByteArray(SmallBdf).replace("ISO10646-1", "NOSUCH-SET") << true;
+        QTest::newRow("BDF line of a megabyte")
+            << QByteArray(SmallBdf).replace("SIZE", QByteArray(1 << 20, 'X')) << true;
     }
     void refusesDamagedFonts() {
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, descriptionDamaged);
         QString reason;
         QVERIFY(!dotfont::readBitmapFontBytes(bytes, ReadDepth::Glyphs, reason));
         QVERIFY(!reason.isEmpty());
+        const auto described = dotfont::readBitmapFontBytes(bytes, ReadDepth::InfoOnly, reason);
+        QCOMPARE(!described, descriptionDamaged);
+        QCOMPARE(reason.isEmpty(), !descriptionDamaged);
+    }
+
+    // The font folders are read when a request first needs them, then not again: a pixel outline family
+    // found by name, and the lines it draws itself, need no look at them.
+    void readsTheFontFoldersOnlyWhenARequestNeedsThem() {
+        QTemporaryDir folder;
+        const auto addFace = [&](const QByteArray& family) {
+            QFile file(folder.filePath(QString::fromLatin1(family) + QStringLiteral(".bdf")));
+            return file.open(QIODevice::WriteOnly) &&
+                   file.write(QByteArray(SmallBdf).replace("-Test-Small-", "-Test-" + family + "-")) > 0;
+        };
+        const FaceLibrary library = FaceLibrary::discover({folder.path()});
+        const auto unifont = library.find(QStringLiteral("Unifont"));
+        QVERIFY(unifont && unifont->isDot());
+        QCOMPARE(unifont->atSize(16)->missingCharacters(QStringLiteral("Lumidot")), QString());
+        QVERIFY(addFace("Early"));
+        QVERIFY(library.find(QStringLiteral("test early")));
+        QVERIFY(addFace("Late"));
+        const FaceLibrary copy = library;
+        QCOMPARE(copy.dotFaceList().filter(QStringLiteral("Test ")), QStringList{QStringLiteral("Test Early\t8")});
+    }
+
+    // A file whose description reads but whose glyphs do not is listed, and draws nothing itself (what
+    // it would draw is left to stand-ins, or missing).
+    void aFontDamagedPastItsDescriptionIsListedAndDrawsNothing() {
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("cut.bdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(SmallBdf.left(SmallBdf.indexOf("BITMAP"))) > 0);
+        file.close();
+        const FaceLibrary library = FaceLibrary::discover({folder.path()});
+        QCOMPARE(library.dotFaceList().filter(QStringLiteral("Test ")), QStringList{QStringLiteral("Test Small\t8")});
+        const auto small = library.find(QStringLiteral("Test Small"));
+        QVERIFY(small);
+        const dotfont::LineLayout line = small->atSize(8)->layout(QStringLiteral("Aあ"));
+        QCOMPARE(line.standIns + line.missing, QStringLiteral("Aあ"));
     }
 
     void loadingAFileThatIsNoFontSaysWhy() {

@@ -135,6 +135,11 @@ private slots:
                                              QStringLiteral("glyf"),
                                              QStringLiteral("/usr/share/fonts/truetype/misaki/misaki_gothic.ttf"),
                                              QStringLiteral("8"), misakiText};
+        QTest::newRow("DotGothic16")
+            << QStringLiteral("DotGothic16") << 16 << text
+            << QStringList{QStringLiteral("glyf"),
+                           QStringLiteral("/usr/share/fonts/truetype/dotgothic16/DotGothic16-Regular.ttf"),
+                           QStringLiteral("16"), text};
         QTest::newRow("efont b16 by path")
             << Misc + QStringLiteral("b16.pcf.gz") << 16 << text
             << QStringList{QStringLiteral("pcf"), QStringLiteral("14"), text, Misc + QStringLiteral("b16.pcf.gz")};
@@ -173,6 +178,53 @@ private slots:
         QCOMPARE(report.standInCharacters, QString());
         QCOMPARE(report.linesCut, 0);
         QCOMPARE(cellRows(state.Cells), expected.rows);
+    }
+
+    // The window's pixel outline face keeps its bold and italic dot by dot: bold lights each dot's right
+    // neighbour too (each glyph, spaces too, one dot wider); italic moves a row one dot right for every
+    // four rows from the baseline up to the row's bottom, and rows below the baseline one dot left.
+    void pixelOutlineFacesAreBoldAndItalicDotByDot_data() {
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::newRow("bold") << true << false;
+        QTest::newRow("italic") << false << true;
+    }
+    void pixelOutlineFacesAreBoldAndItalicDotByDot() {
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        const Reference kanji =
+            reference({QStringLiteral("glyf"), QStringLiteral("/usr/share/fonts/truetype/misaki/misaki_gothic.ttf"),
+                       QStringLiteral("8"), QStringLiteral("漢")});
+        QCOMPARE(kanji.height, 8);
+        const QString space(bold ? 5 : 4, QLatin1Char('.')); // Misaki's half-width space
+        QStringList expected;
+        for (int row = 0; row < 8; ++row) {
+            const QString glyph = kanji.rows[row];
+            QString drawn = glyph;
+            if (bold) {
+                drawn += QLatin1Char('.');
+                for (int x = 1; x <= glyph.size(); ++x)
+                    if (glyph[x - 1] == QLatin1Char('#'))
+                        drawn[x] = QLatin1Char('#');
+            }
+            QString line = space + drawn + space;
+            if (italic) { // the spaces beside the kanji take the dots moved out of its cell
+                const int shift = int(std::floor((kanji.ascent - 1 - row) / 4.0));
+                line = shift >= 0 ? QString(shift, QLatin1Char('.')) + line.chopped(shift)
+                                  : line.mid(-shift) + QString(-shift, QLatin1Char('.'));
+            }
+            expected << line;
+        }
+
+        QFont window(QStringLiteral("MisakiGothic"));
+        window.setBold(bold);
+        window.setItalic(italic);
+        const Panel panel{8, 1, PanelAlign::Left, {}};
+        const auto misaki = board::panelFace(panel, window, m_library);
+        QVERIFY(misaki && misaki->isDot());
+        BoardState state = testsupport::windowBoard();
+        render(state, QStringLiteral(" 漢 "), panel, *misaki);
+        QCOMPARE(cellRows(state.Cells), expected);
     }
 
     // tests/data/fonts/small.bdf worked by hand: "A" 4 × 6 on the baseline, advance 5; U+3042 7 × 7 one
