@@ -26,10 +26,9 @@ const QChar StoredLineBreak(0x2028);
 
 QString chosenProgramFolder;
 
-using SettingsField =
-    std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*, int SettingsRecord::*,
-                 scroll::Direction SettingsRecord::*, scroll::Entrance SettingsRecord::*,
-                 board::PanelAlign SettingsRecord::*>;
+using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
+                                   int SettingsRecord::*, scroll::Direction SettingsRecord::*,
+                                   scroll::Entrance SettingsRecord::*, board::PanelAlign SettingsRecord::*>;
 
 // The names a named key's values take in the file, from the module that owns them.
 template <typename Value> struct Names;

@@ -26,18 +26,18 @@ struct SettingsRecord {
     int16_t Gif = 0;       // edited by hand only: read, never written
     int16_t PngRate = 0;   // the PNG setting: 1 fastest, 0 default, 2 smallest
     // The scrolling sign: panel width in cells (0 = the whole board), frame delay in ms, direction, cells a step.
-    int16_t AnimPanel = 0;
-    int16_t AnimDelay = 0;
+    int AnimPanel = 0;
+    int AnimDelay = 0;
     scroll::Direction AnimDirection = scroll::Direction::Left;
-    int16_t AnimStep = 0;
+    int AnimStep = 0;
     // How the message moves: the gap after it (-1 automatic), entering a blank panel, the hold in ms, blinks.
-    int16_t AnimGap = 0;
+    int AnimGap = 0;
     scroll::Entrance AnimEnter = scroll::Entrance::Board;
-    int AnimHold = 0; // up to 60000: more than 16 bits
-    int16_t AnimBlink = 0;
+    int AnimHold = 0;
+    int AnimBlink = 0;
     // The LED panel: rows (0 = as high as the font's line), bands of lines, their alignment, its own face.
-    int16_t PanelRows = 0;
-    int16_t PanelLines = 0;
+    int PanelRows = 0;
+    int PanelLines = 0;
     board::PanelAlign PanelAlign = board::PanelAlign::Left;
     QString PanelFont;
 };

@@ -13,10 +13,12 @@
 #include "platform/clipboard.h"
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
+#include "platform/messagebox.h"
 #include "platform/numbers.h"
 #include "output/SaveAnimation.h"
 #include "output/SaveBoard.h"
 #include "preview/scrollpreview.h"
+#include "platform/failuretexts.h"
 #include "platform/filetypes.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
@@ -300,12 +302,21 @@ scroll::Sign frmMain::sign() const {
 }
 
 void frmMain::saveAnimation() {
-    output::SaveAnimation(sign(), animationSettingsOf(Settings), this, MSG->text(),
+    // Settings the board cannot take are told before any file is asked for.
+    const scroll::Sign board = sign();
+    const platform::Result checked = scroll::checkSettings(board, animationSettingsOf(Settings));
+    if (checked.failure == platform::Failure::BadAnimationSetting) {
+        platform::MsgBox(platform::failureText(checked, platform::Language::Japanese), platform::MsgExclamation,
+                         QStringLiteral("アニメーションの保存"));
+        return;
+    }
+    output::SaveAnimation(board, animationSettingsOf(Settings), this, MSG->text(),
                           [this](const QString& status) { showStatus(status); });
 }
 
 void frmMain::editAnimationSettings() {
-    frmAnimation settings(this);
+    const scroll::Sign board = sign();
+    frmAnimation settings(board.cells.lit.empty() ? nullptr : &board, this);
     settings.Form_Load();
     settings.exec();
     followBoard();

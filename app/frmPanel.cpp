@@ -30,7 +30,7 @@ constexpr AlignChoice AlignChoices[] = {
 // The key and the field of each number box: the rows, the lines.
 struct NumberBox {
     settingskeys::KeyId key;
-    int16_t SettingsRecord::*field;
+    int SettingsRecord::*field;
 };
 constexpr NumberBox NumberBoxes[] = {{settingskeys::KeyId::PanelRows, &SettingsRecord::PanelRows},
                                      {settingskeys::KeyId::PanelLines, &SettingsRecord::PanelLines}};
@@ -120,7 +120,7 @@ void frmPanel::Form_Load() {
 void frmPanel::BTN_Click(int16_t Index) {
     if (Index == 0) {
         for (size_t i = 0; i < std::size(NumberBoxes); ++i)
-            Settings.*NumberBoxes[i].field = int16_t(NUM[i]->value());
+            Settings.*NumberBoxes[i].field = NUM[i]->value();
         Settings.PanelAlign = board::PanelAlign(ALN->currentData().toInt());
         Settings.PanelFont = FNT->currentData().toString();
         SaveSettings();

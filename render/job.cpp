@@ -254,11 +254,11 @@ void writeFrames(const scroll::Sign& sign, const scroll::AnimationSettings& anim
     platform::Surface surface;
     for (int frame = 1; frame <= frames; ++frame) {
         if (!sequence.drawFrame((frame - 1) % sequence.frameCount(), picture))
-            throw RenderError{QStringLiteral("cannot draw frame %1 of %2 for %3: %4")
-                                  .arg(frame)
-                                  .arg(frames)
-                                  .arg(quoted(output),
-                                       platform::errorDescription(platform::ErrOutOfMemory, Language::English))};
+            throw RenderError{
+                QStringLiteral("cannot draw frame %1 of %2 for %3: %4")
+                    .arg(frame)
+                    .arg(frames)
+                    .arg(quoted(output), platform::errorDescription(platform::ErrOutOfMemory, Language::English))};
         surface.setPicture(picture);
         const QString fileName = frameName(output, frame, frames);
         if (const platform::Result written = output::writeBoard(surface, fileName, format, options); !written.ok())

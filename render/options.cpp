@@ -120,12 +120,14 @@ scroll::CHeaderOptions headerOptionsOf(const QCommandLineParser& parser, const R
     const bool header = request.type->animation == platform::AnimationFormat::CHeader;
     for (const char* name : {"header", "scan", "name", "progmem"})
         if (parser.isSet(option(name)) && !header)
-            throw UsageError{QStringLiteral("--%1 is for a C header (.h), not for this output").arg(QLatin1String(name))};
-    options.layout = namedOption<Options::Layout>(parser, "header",
-                                                  {{"strip", Options::Layout::Strip}, {"frames", Options::Layout::Frames}})
+            throw UsageError{
+                QStringLiteral("--%1 is for a C header (.h), not for this output").arg(QLatin1String(name))};
+    options.layout = namedOption<Options::Layout>(
+                         parser, "header", {{"strip", Options::Layout::Strip}, {"frames", Options::Layout::Frames}})
                          .value_or(options.layout);
-    options.scan = namedOption<Options::Scan>(parser, "scan", {{"columns", Options::Scan::Columns}, {"rows", Options::Scan::Rows}})
-                       .value_or(options.scan);
+    options.scan =
+        namedOption<Options::Scan>(parser, "scan", {{"columns", Options::Scan::Columns}, {"rows", Options::Scan::Rows}})
+            .value_or(options.scan);
     if (options.layout == Options::Layout::Frames && parser.isSet(QStringLiteral("scan")))
         throw UsageError{QStringLiteral("--scan is for the strip layout, not for --header frames")};
     if (parser.isSet(QStringLiteral("name"))) {
@@ -233,8 +235,8 @@ Request requestOf(const QCommandLineParser& parser) {
                                                         {"down", scroll::Direction::Down},
                                                         {"left", scroll::Direction::Left}});
     request.gap = keyOption(parser, "gap", KeyId::AnimGap);
-    request.entrance = namedOption<scroll::Entrance>(parser, "enter",
-                                                     {{"board", scroll::Entrance::Board}, {"blank", scroll::Entrance::Blank}});
+    request.entrance = namedOption<scroll::Entrance>(
+        parser, "enter", {{"board", scroll::Entrance::Board}, {"blank", scroll::Entrance::Blank}});
     request.hold = keyOption(parser, "hold", KeyId::AnimHold);
     request.blinks = keyOption(parser, "blink", KeyId::AnimBlink);
     request.header = headerOptionsOf(parser, request);

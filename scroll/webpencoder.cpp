@@ -137,8 +137,9 @@ platform::Result WebpEncoder::addFrame(const Frame& frame) {
             return added;
     }
     try {
-        m_compressing.push_back(
-            std::async(std::launch::async, [this, part, area, delay = frame.delayMs] { return compress(m_config, *part, area, delay); }));
+        m_compressing.push_back(std::async(std::launch::async, [this, part, area, delay = frame.delayMs] {
+            return compress(m_config, *part, area, delay);
+        }));
     } catch (const std::system_error&) {
         // No thread could start (a limit on processes or on memory): the frame is compressed here instead.
         std::promise<Compressed> compressed;

@@ -196,8 +196,34 @@ private slots:
         QVERIFY(!QFile::exists(path("Lumidot.Ini")));
         QTest::mouseClick(window.BTN[0], Qt::LeftButton); // 保存
         QVERIFY(testsupport::readAll(path("Lumidot.Ini"))
-                    .contains("[Animation]\nPanel=64\nDelay=80\nDirection=Up\nStep=2\n"));
+                    .contains("[Animation]\nPanel=64\nDelay=80\nDirection=Up\nStep=2\nGap=-1\nEnter=Board\n"));
         QCOMPARE(window.windowTitle(), QStringLiteral("アニメーションの設定"));
+    }
+
+    // A step that does not divide the board's cycle is refused where it is set, and before any file is asked
+    // for: the settings stay as they were.
+    void aStepTheBoardCannotTakeIsRefusedWhenSet() {
+        auto window = testwindow::startMainWindow();
+        window->BTN_Click(0); // "Sample": an odd number of cells wide, no panel: 2 does not divide the cycle
+        const scroll::Sign sign{window->boardState().Cells, window->boardState().CellPictures[0],
+                                window->boardState().CellPictures[1]};
+        QCOMPARE(sign.cells.columns % 2, 1);
+        const QByteArray before = testsupport::readAll(path("Lumidot.Ini"));
+        {
+            app::frmAnimation settings(&sign);
+            settings.Form_Load();
+            settings.NUM[2]->setValue(2);
+            QTest::mouseClick(settings.BTN[0], Qt::LeftButton); // 保存
+        }
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(QStringLiteral("Step=2 ∉ {1, ")), qPrintable(m_messages.first()));
+        QCOMPARE(app::Settings.AnimStep, 1);
+        QCOMPARE(testsupport::readAll(path("Lumidot.Ini")), before);
+
+        app::Settings.AnimStep = 2; // as a hand-edited file may have it
+        trigger(*window, "アニメーションを保存...");
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_requests.isEmpty()); // no file dialog
     }
 };
 

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -535,9 +536,11 @@ private slots:
         QFETCH(int, panel);
         QFETCH(int, step);
         QFETCH(QStringList, more);
-        const QStringList options = QStringList{"--direction", direction, "--panel", QString::number(panel), "--step",
-                                                QString::number(step), "--delay", "80", "--loop", "3"} +
-                                    more;
+        const QStringList options =
+            QStringList{
+                "--direction", direction, "--panel", QString::number(panel), "--step", QString::number(step), "--delay",
+                "80",          "--loop",  "3"} +
+            more;
         const QString animation = path("animation." + extension);
         QVERIFY(renders(options + QStringList{"--animate", "Hi", animation}));
         const QString frames = QStringLiteral("panel%1").arg(++m_runs);
@@ -554,11 +557,99 @@ private slots:
             QCOMPARE(file.width(), panel * cellWidth);
             QCOMPARE(decoded.frames[k], file.convertToFormat(QImage::Format_RGB32));
             // Held: the first frame (the message's first column at the left edge), 300 ms.
-            QCOMPARE(decoded.delaysMs[k], animationdecoders::writtenDelay(format, k == 0 && !more.isEmpty() &&
-                                                                                      more[0] == "--hold"
-                                                                                  ? 300
-                                                                                  : 80));
+            QCOMPARE(decoded.delaysMs[k], animationdecoders::writtenDelay(
+                                              format, k == 0 && !more.isEmpty() && more[0] == "--hold" ? 300 : 80));
         }
+    }
+
+    // A sign on a 64-cell panel, each frame read back as cells: the gap, the blank entrance, the hold, the blinks.
+    void aSignEntersPausesBlinksAndLeaves() {
+        const QString message = QStringLiteral("本日特売 10:00-20:00");
+        QVERIFY(renders({message, path("sale.png")}));
+        const int width = cellsOf(path("sale.png")).width();
+        QVERIFY(width > 64);
+        const QImage lit = ui::builtinLitDot().convertToFormat(QImage::Format_RGB32);
+        // Each frame's columns that hold a lit cell.
+        const auto litColumns = [&](const QImage& frame) {
+            QSet<int> columns;
+            for (int y = 0; y < frame.height(); y += lit.height())
+                for (int x = 0; x < frame.width(); x += lit.width())
+                    if (frame.copy(x, y, lit.width(), lit.height()) == lit)
+                        columns.insert(x / lit.width());
+            return columns;
+        };
+        const auto framesOf = [&](const QStringList& options, const QString& name) {
+            if (!renders(QStringList{"--panel", "64"} + options + QStringList{message, path(name)}))
+                return animationdecoders::Decoded{};
+            return animationdecoders::decode(*scroll::animationFormatOf(name), path(name));
+        };
+        // The message leaves the panel whole before it comes again, or after the gap asked for.
+        QCOMPARE(framesOf({}, "gap.gif").frames.size(), width + 64);
+        QCOMPARE(framesOf({"--gap", "5"}, "gap5.gif").frames.size(), width + 5);
+
+        const animationdecoders::Decoded blank = framesOf({"--enter", "blank"}, "blank.gif");
+        QVERIFY(litColumns(blank.frames[0]).isEmpty());
+        int first = 1;
+        while (litColumns(blank.frames[first]).isEmpty())
+            ++first;
+        QCOMPARE(litColumns(blank.frames[first]), QSet<int>{63}); // at the right edge
+
+        for (const char* name : {"held.gif", "held.webp", "held.png"}) {
+            const animationdecoders::Decoded held = framesOf({"--animate", "--hold", "1000", "--blink", "3"}, name);
+            QCOMPARE(held.frames.size(), width + 64 + 6);
+            QCOMPARE(held.delaysMs.count(1000), 1);
+            const int unlitFrames = int(std::count_if(held.frames.begin(), held.frames.end(), [&](const QImage& frame) {
+                return litColumns(frame).isEmpty();
+            }));
+            QCOMPARE(unlitFrames, int(std::count_if(blank.frames.begin(), blank.frames.end(),
+                                                    [&](const QImage& frame) { return litColumns(frame).isEmpty(); })) +
+                                      3);
+        }
+    }
+
+    // A 30-character sign on a 32 × 16 panel fits a small microcontroller: the strip once, not every frame.
+    void aHeaderHoldsTheStripOnce() {
+        const QString message = QStringLiteral("本日特売 10:00-20:00 OPEN NOW!!!!!");
+        QCOMPARE(message.size(), 30);
+        QVERIFY(renders({"--rows", "16", "--panel", "32", "--name", "sign", message, path("sign.h")}));
+        const QString text = QString::fromUtf8(readAll(path("sign.h")));
+        const QRegularExpressionMatch strip = QRegularExpression(QStringLiteral("sign_strip\\[(\\d+)\\]")).match(text);
+        QVERIFY(strip.hasMatch());
+        QVERIFY2(strip.captured(1).toInt() <= 20736 / 10, qPrintable(strip.captured(1)));
+    }
+
+    // The example for an ATmega328P builds with the header, and its data fits in 2 KB of flash.
+    void theMicrocontrollerExampleBuilds() {
+        const QString compiler = QStandardPaths::findExecutable(QStringLiteral("avr-gcc"));
+        if (compiler.isEmpty())
+            QFAIL("avr-gcc is not installed (Debian's gcc-avr and avr-libc; tools/install-deps.sh installs them)");
+        QVERIFY(renders({"--rows", "16", "--panel", "32", "--name", "sign", "--progmem", "--animate", "--hold", "1000",
+                         QStringLiteral("本日特売 10:00-20:00 OPEN NOW!!!!!"), path("sign.h")}));
+        QProcess build;
+        build.setWorkingDirectory(m_folder.path());
+        build.start(compiler,
+                    {"-mmcu=atmega328p", "-DF_CPU=16000000UL", "-Os", "-std=c99", "-Wall", "-Wextra", "-Werror", "-I.",
+                     QStringLiteral(LUMIDOT_SOURCE_DIR "/docs/examples/led-matrix/led-matrix.c"), "-o",
+                     "led-matrix.elf"});
+        QVERIFY(build.waitForFinished(120000));
+        QVERIFY2(build.exitCode() == 0, build.readAllStandardError().constData());
+        QProcess symbols;
+        symbols.setWorkingDirectory(m_folder.path());
+        symbols.start(QStringLiteral("avr-nm"), {"--print-size", "led-matrix.elf"});
+        QVERIFY(symbols.waitForFinished(60000) && symbols.exitCode() == 0);
+        const QRegularExpressionMatch strip =
+            QRegularExpression(QStringLiteral("^[0-9a-f]+ ([0-9a-f]+) [tT] sign_strip$"),
+                               QRegularExpression::MultilineOption)
+                .match(QString::fromLatin1(symbols.readAllStandardOutput()));
+        QVERIFY(strip.hasMatch());
+        const int bytes = strip.captured(1).toInt(nullptr, 16);
+        QProcess size;
+        size.setWorkingDirectory(m_folder.path());
+        size.start(QStringLiteral("avr-size"), {"led-matrix.elf"});
+        QVERIFY(size.waitForFinished(60000));
+        qInfo("ATmega328P: the sign's data takes %d bytes of flash; avr-size:\n%s", bytes,
+              size.readAllStandardOutput().constData());
+        QVERIFY(bytes <= 2048);
     }
 
     void animationSettingsComeFromTheSettingsFile_data() {

@@ -58,9 +58,9 @@ inline constexpr int OptionsWindowClientHeight = 175;
 extern const std::array<ControlPlacement, 12> OptionsWindowLayout;
 
 inline constexpr int AnimationWindowClientWidth = 312;
-inline constexpr int AnimationWindowClientHeight = 161;
+inline constexpr int AnimationWindowClientHeight = 273;
 
-extern const std::array<ControlPlacement, 10> AnimationWindowLayout;
+extern const std::array<ControlPlacement, 18> AnimationWindowLayout;
 
 inline constexpr int PanelWindowClientWidth = 312;
 inline constexpr int PanelWindowClientHeight = 161;
