@@ -26,9 +26,10 @@ const QChar StoredLineBreak(0x2028);
 
 QString chosenProgramFolder;
 
-using SettingsField = std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*,
-                                   int SettingsRecord::*, scroll::Direction SettingsRecord::*,
-                                   scroll::Entrance SettingsRecord::*, board::PanelAlign SettingsRecord::*>;
+using SettingsField =
+    std::variant<QString SettingsRecord::*, float SettingsRecord::*, int16_t SettingsRecord::*, int SettingsRecord::*,
+                 scroll::Direction SettingsRecord::*, scroll::Entrance SettingsRecord::*,
+                 board::PanelAlign SettingsRecord::*, dots::DotShape SettingsRecord::*>;
 
 // The names a named key's values take in the file, from the module that owns them.
 template <typename Value> struct Names;
@@ -39,6 +40,10 @@ template <> struct Names<scroll::Direction> {
 template <> struct Names<scroll::Entrance> {
     static QString of(scroll::Entrance value) { return scroll::entranceName(value); }
     static std::optional<scroll::Entrance> named(const QString& text) { return scroll::entranceNamed(text); }
+};
+template <> struct Names<dots::DotShape> {
+    static QString of(dots::DotShape value) { return dots::shapeName(value); }
+    static std::optional<dots::DotShape> named(const QString& text) { return dots::shapeNamed(text); }
 };
 template <> struct Names<board::PanelAlign> {
     static QString of(board::PanelAlign value) { return board::alignName(value); }
@@ -73,6 +78,11 @@ const SettingsBinding SettingsBindings[] = {
     {settingskeys::KeyId::PanelLines, &SettingsRecord::PanelLines},
     {settingskeys::KeyId::PanelAlign, &SettingsRecord::PanelAlign},
     {settingskeys::KeyId::PanelFont, &SettingsRecord::PanelFont},
+    {settingskeys::KeyId::PanelColor, &SettingsRecord::PanelColor},
+    {settingskeys::KeyId::PanelShape, &SettingsRecord::PanelShape},
+    {settingskeys::KeyId::PanelDotSize, &SettingsRecord::PanelDotSize},
+    {settingskeys::KeyId::PanelUnlit, &SettingsRecord::PanelUnlit},
+    {settingskeys::KeyId::PanelMarkup, &SettingsRecord::PanelMarkup},
 };
 static_assert(std::size(SettingsBindings) == std::size(settingskeys::Keys), "every key fills a field");
 
@@ -89,6 +99,9 @@ void readKey(SettingsRecord& record, const platform::Profile& file, const Settin
                 using Value = std::decay_t<decltype(value)>;
                 if constexpr (std::is_same_v<Value, QString>) {
                     value = member == &SettingsRecord::Mongon ? QString(text).replace(StoredLineBreak, u'\n') : text;
+                    // A colour that names none stops the start, as a number that is not one does.
+                    if (member == &SettingsRecord::PanelColor && !text.trimmed().isEmpty() && !dots::colorNamed(text))
+                        platform::raiseError(platform::ErrTypeMismatch);
                 } else if constexpr (std::is_same_v<Value, float>) {
                     value = platform::parseSingle(text);
                 } else if constexpr (std::is_enum_v<Value>) {
@@ -169,6 +182,13 @@ output::SaveOptions saveOptionsOf(const SettingsRecord& record) {
 
 board::Panel panelOf(const SettingsRecord& record) {
     return {record.PanelRows, record.PanelLines, record.PanelAlign, record.PanelFont};
+}
+
+std::optional<dots::DotStyle> dotStyleOf(const SettingsRecord& record) {
+    const std::optional<QRgb> color = dots::colorNamed(record.PanelColor);
+    if (!color)
+        return std::nullopt;
+    return dots::DotStyle{*color, record.PanelDotSize, record.PanelShape, record.PanelUnlit};
 }
 
 scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/panel.h"
+#include "dots/dotstyle.h"
 #include "output/writeboard.h"
 #include "platform/errors.h"
 #include "platform/profile.h"
@@ -40,6 +41,13 @@ struct SettingsRecord {
     int PanelLines = 0;
     board::PanelAlign PanelAlign = board::PanelAlign::Left;
     QString PanelFont;
+    // Dots made from a colour (empty: the dot pictures), their shape, size in pixels and unlit brightness in
+    // per cent; colour marks in the message (nonzero).
+    QString PanelColor;
+    dots::DotShape PanelShape = dots::DotShape::Round;
+    int PanelDotSize = 0;
+    int PanelUnlit = 0;
+    int16_t PanelMarkup = 0;
 };
 
 // A settings value that cannot be read: the run-time error it raised (13 or 6) with where the value is, so
@@ -75,6 +83,8 @@ SettingsRecord readSettings(const platform::Profile& file, const QString& iniPat
 output::SaveOptions saveOptionsOf(const SettingsRecord& record);
 // The panel a record holds.
 board::Panel panelOf(const SettingsRecord& record);
+// The generated dots a record asks for, or nothing for the dot pictures.
+std::optional<dots::DotStyle> dotStyleOf(const SettingsRecord& record);
 // The animation a record holds (it plays forever).
 scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record);
 

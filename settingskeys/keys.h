@@ -58,6 +58,11 @@ enum class KeyId {
     PanelLines,
     PanelAlign,
     PanelFont,
+    PanelColor,
+    PanelShape,
+    PanelDotSize,
+    PanelUnlit,
+    PanelMarkup,
 };
 
 // A board has at most 32767 pixels a side, so no more cells than that.
@@ -85,6 +90,11 @@ inline constexpr Key Keys[] = {
     {"Panel", "Lines", "1", Kind::Whole, 1, board::MaxPanelLines, OutOfRange::Nearest},
     {"Panel", "Align", "Left", Kind::Name},
     {"Panel", "Font", "", Kind::Text},
+    {"Panel", "Color", "", Kind::Text}, // empty: the dot pictures; a preset's name or #RRGGBB: generated dots
+    {"Panel", "Shape", "Round", Kind::Name},
+    {"Panel", "DotSize", "8", Kind::Whole, 2, 64, OutOfRange::Nearest},
+    {"Panel", "Unlit", "15", Kind::Whole, 0, 100, OutOfRange::Nearest},
+    {"Panel", "Markup", "0", Kind::Whole}, // nonzero: colour marks in the message
 };
 
 constexpr const Key& key(KeyId id) {

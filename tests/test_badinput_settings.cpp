@@ -70,7 +70,7 @@ private slots:
 
         const QByteArray rest = "[Font]\nName=ＭＳ Ｐゴシック\nSize=10\nItalic=0\nTick=0\n[JPEG]\nRate=50\nPrgrs=0\n"
                                 "[PNG]\nRate=1\n[Animation]\nPanel=0\nDelay=50\nDirection=Left\nStep=1\nGap=-1\nEnter=Board\nHold=0\nBlink=0\n"
-                                "[Panel]\nRows=0\nLines=1\nAlign=Left\nFont=\n";
+                                "[Panel]\nRows=0\nLines=1\nAlign=Left\nFont=\nColor=\nShape=Round\nDotSize=8\nUnlit=15\nMarkup=0\n";
         const QByteArray megabyte = "; " + QByteArray(1024 * 1024, 'x') + "\n";
         QByteArray crlfRest = rest;
         crlfRest.replace("\n", "\r\n");

@@ -39,7 +39,12 @@ const QStringList savedKeys = {"Data/Mongon=Sample",
                                "Panel/Rows=0",
                                "Panel/Lines=1",
                                "Panel/Align=Left",
-                               "Panel/Font="};
+                               "Panel/Font=",
+                               "Panel/Color=",
+                               "Panel/Shape=Round",
+                               "Panel/DotSize=8",
+                               "Panel/Unlit=15",
+                               "Panel/Markup=0"};
 
 // A settings file holding every saved key, with the values in changes ("section/key" -> text) instead of defaults.
 QByteArray settingsFile(const QHash<QString, QString>& changes = {}) {
@@ -161,7 +166,12 @@ void TestSettings::firstRunUsesAndSavesDefaults() {
                                              "Rows=0\n"
                                              "Lines=1\n"
                                              "Align=Left\n"
-                                             "Font=\n"));
+                                             "Font=\n"
+                                             "Color=\n"
+                                             "Shape=Round\n"
+                                             "DotSize=8\n"
+                                             "Unlit=15\n"
+                                             "Markup=0\n"));
 }
 
 void TestSettings::integerFields_data() {
