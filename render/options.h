@@ -65,6 +65,7 @@ struct Request {
     std::optional<int> rows;
     std::optional<int> lines;
     std::optional<board::PanelAlign> align;
+    bool markup = false; // colour marks in the message
 };
 
 // What a command line asks for.
