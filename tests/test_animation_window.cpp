@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -131,10 +132,21 @@ private slots:
     }
 
     // The animation and the preview start from the window's sign; after every arrow it shows, cell by
-    // cell, the pixels the board shows.
+    // cell, the pixels the board shows, each cell in its colour.
+    void theSignShowsTheBoardAfterEveryArrow_data() {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one colour") << "";
+        QTest::newRow("colour marks") << "{red}Sa{#00FF00}mp{}le";
+    }
     void theSignShowsTheBoardAfterEveryArrow() {
+        QFETCH(QString, message);
         auto window = testwindow::startMainWindow();
+        Settings.PanelMarkup = message.isEmpty() ? 0 : 1;
+        if (!message.isEmpty())
+            window->FLD[0]->setText(message);
         window->BTN_Click(0);
+        Settings.PanelMarkup = 0;
+        app::SaveSettings();
         const board::BoardState& state = window->boardState();
         scroll::AnimationSettings wholeBoard = app::animationSettingsOf(Settings);
         wholeBoard.panelColumns = 0;
@@ -143,7 +155,9 @@ private slots:
                 window->SBTN_Click(arrow);
                 const QImage& board = state.Board.image();
                 QImage frame;
-                QVERIFY(scroll::FrameSequence(scroll::signOf(state), wholeBoard).drawFrame(0, frame));
+                const scroll::Sign sign = scroll::signOf(state);
+                QCOMPARE(sign.colourCells.size(), size_t(message.isEmpty() ? 0 : 2));
+                QVERIFY(scroll::FrameSequence(sign, wholeBoard).drawFrame(0, frame));
                 QCOMPARE(frame.size(), board.size());
                 for (int y = 0; y < board.height(); y += state.CellHeight)
                     for (int x = 0; x < board.width(); x += state.CellWidth) {
