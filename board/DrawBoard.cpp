@@ -83,10 +83,11 @@ private:
     std::vector<int32_t> m_right;
 };
 
-NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, const CellColouring& colouring) {
+NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, const Surface& map,
+                          const QList<QRgb>& colours) {
     NumberedCells result;
     result.numbers.resize(size_t(columns) * size_t(rows));
-    NearestInRow nearest(colouring.map, columns);
+    NearestInRow nearest(map, columns);
     std::array<bool, MaxCellColour + 1> shown{};
     for (int32_t y = 0; y < rows; ++y) {
         for (int32_t x = 0; x < columns; ++x) {
@@ -96,7 +97,7 @@ NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, co
             if (number == 0)
                 number = nearest.at(x, y);
             // A number beyond the further colours (none should be) shows the sign's own colour.
-            if (number == 0 || number - 2 >= colouring.colours.size())
+            if (number == 0 || number - 2 >= colours.size())
                 number = 1;
             result.numbers[size_t(y) * size_t(columns) + size_t(x)] = number;
             shown[number] = true;
@@ -106,7 +107,7 @@ NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, co
     std::array<uint8_t, MaxCellColour + 1> renumbered{0, 1};
     for (int number = 2; number <= MaxCellColour; ++number) {
         if (shown[size_t(number)]) {
-            result.colours.append(colouring.colours[number - 2]);
+            result.colours.append(colours[number - 2]);
             renumbered[size_t(number)] = uint8_t(result.colours.size() + 1);
         }
     }
@@ -146,10 +147,13 @@ void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& lit
     }
     const QSize measured = printAndMeasure(state, message.text);
     // The message printed once more as the mask has it, each character in its colour number.
-    Surface map(measured.width(), measured.height(), qRgb(0, 0, 0));
-    map.setFont(state.TempPic.font());
-    map.Print(message.text, mapColours(message));
-    const CellColouring colouring{map, message.colours, litDotIn};
+    const std::function<Surface()> printMap = [&] {
+        Surface map(measured.width(), measured.height(), qRgb(0, 0, 0));
+        map.setFont(state.TempPic.font());
+        map.Print(message.text, mapColours(message));
+        return map;
+    };
+    const CellColouring colouring{printMap, message.colours, litDotIn};
     drawCells(state, measured.width(), measured.height(), refresh, &colouring);
 }
 
@@ -174,15 +178,6 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
     constexpr int32_t frame = 2;
     const int32_t boardWidth = add32(mul32(cellWidth, columns), frame) - frame;
     const int32_t boardHeight = add32(mul32(cellHeight, rows), frame) - frame;
-    // The cells' colours and their dots come first, so that a board that cannot have them stays as it was;
-    // a board beyond the surface limit is refused by its resize before any of it.
-    NumberedCells numbered;
-    std::vector<Surface> colourDots;
-    if (colouring && surfaceSizeAllowed(boardWidth, boardHeight)) {
-        numbered = numberCells(state.TempPic, columns, rows, *colouring);
-        for (const QRgb colour : numbered.colours)
-            colourDots.push_back(pictureSurface(colouring->litDotIn(colour)));
-    }
     state.Board.resize(boardWidth, boardHeight);
     // Only a board that takes the new cells gets their size: a refused board keeps the cells it shows.
     state.CellWidth = cellWidth;
@@ -196,13 +191,21 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
     state.CellPictures = {cellPicture(lit, state.CellWidth, state.CellHeight),
                           cellPicture(unlit, state.CellWidth, state.CellHeight)};
     state.ColourCellPictures.clear();
-    for (const Surface& dot : colourDots)
-        state.ColourCellPictures.push_back(cellPicture(dot, state.CellWidth, state.CellHeight));
     state.Cells = CellGrid{columns, rows, std::vector<uint8_t>(size_t(columns) * size_t(rows))};
     // Bounds and origins are 16-bit: a cell origin beyond 32767 stops the render with an overflow.
     const int16_t lastColumn = toInt16(columns - 1);
+    const int16_t lastRow = lastColumn >= 0 ? toInt16(rows - 1) : int16_t(-1);
+    // The cells' colours, and their dots, once a cell is to be drawn.
+    NumberedCells numbered;
+    std::vector<Surface> colourDots;
+    if (colouring && lastColumn >= 0 && lastRow >= 0) {
+        numbered = numberCells(state.TempPic, columns, rows, colouring->printMap(), colouring->colours);
+        for (const QRgb colour : numbered.colours) {
+            colourDots.push_back(pictureSurface(colouring->litDotIn(colour)));
+            state.ColourCellPictures.push_back(cellPicture(colourDots.back(), state.CellWidth, state.CellHeight));
+        }
+    }
     for (int x = 0; x <= lastColumn; ++x) {
-        const int16_t lastRow = toInt16(rows - 1);
         for (int y = 0; y <= lastRow; ++y) {
             const size_t cell = size_t(y) * size_t(columns) + size_t(x);
             const uint8_t colour = colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;

@@ -57,10 +57,10 @@ void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& lit
 
 // Where the lit cells of a coloured render take their colours from: a surface over the mask whose pixels hold,
 // in their red channel, the colour number of the character that lights the mask pixel there (0 where none
-// does; a lit pixel no character reached takes the nearest colour in its row), the further colours, and their
-// lit dots.
+// does; a lit pixel no character reached takes the nearest colour in its row), printed only once a cell is
+// to be drawn; the further colours, and their lit dots.
 struct CellColouring {
-    const platform::Surface& map;
+    const std::function<platform::Surface()>& printMap;
     const QList<QRgb>& colours;
     const LitDotIn& litDotIn;
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <span>
 
 namespace board {
@@ -68,6 +69,27 @@ std::vector<Line> linesOf(const QString& message, int bands) {
     return lines;
 }
 
+// The lines as the mask draws them: each band's face, layout and place. A colour map drawn later draws them
+// again.
+struct DrawnLines {
+    struct Band {
+        int top = 0;
+        int height = 0;
+        const dotfont::LineFace* face = nullptr; // one of `fitted`'s
+        dotfont::LineLayout layout;
+        qsizetype start = 0; // in the message
+        qsizetype length = 0;
+        int x = 0; // the pen's start, and the baseline
+        int baseline = 0;
+    };
+    std::map<int, FittedFace> fitted; // by band height: at most two
+    std::vector<Band> bands;
+    int32_t columns = 0;
+    int rows = 0;
+
+    QRect clipOf(const Band& band) const { return QRect(0, band.top, columns, band.height); }
+};
+
 void addOnce(QString& list, const QString& characters) {
     for (const char32_t codePoint : characters.toUcs4()) {
         const QString character = QString::fromUcs4(&codePoint, 1);
@@ -85,8 +107,7 @@ std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFo
     return library.find(panel.font);
 }
 
-PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face,
-                         platform::Surface* colourMap) {
+PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face) {
     using platform::raiseError;
     if (panel.rows < 1 || panel.rows > MaxPanelRows || panel.lines < 1 || panel.lines > MaxPanelLines)
         raiseError(platform::ErrOverflow);
@@ -100,19 +121,12 @@ PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Pan
 
     const int bandHeight = panel.rows / panel.lines;
     const int lastBandHeight = panel.rows - bandHeight * (panel.lines - 1);
-    std::map<int, FittedFace> fitted; // by band height: at most two
-    struct Band {
-        int top = 0;
-        int height = 0;
-        const dotfont::LineFace* face = nullptr;
-        dotfont::LineLayout layout;
-        qsizetype start = 0; // in the message
-        qsizetype length = 0;
-    };
-    std::vector<Band> bands;
+    const auto drawn = std::make_shared<DrawnLines>();
+    std::map<int, FittedFace>& fitted = drawn->fitted;
+    std::vector<DrawnLines::Band>& bands = drawn->bands;
     int64_t columns = 0;
     for (int i = 0; i < int(lines.size()); ++i) {
-        Band band;
+        DrawnLines::Band band;
         band.top = i * bandHeight;
         band.height = i == panel.lines - 1 ? lastBandHeight : bandHeight;
         band.start = lines[size_t(i)].start;
@@ -143,30 +157,31 @@ PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Pan
     if (!platform::surfaceSizeAllowed(columns, panel.rows))
         raiseError(platform::ErrOutOfMemory);
     result.columns = platform::toInt32(double(columns));
+    drawn->columns = result.columns;
+    drawn->rows = panel.rows;
     platform::Surface& mask = state.TempPic;
     mask.resize(result.columns, panel.rows);
     mask.Cls();
     if (result.columns == 0)
         return result;
     QImage& image = mask.image();
-    std::vector<QRgb> colours;
-    if (colourMap) {
-        *colourMap = platform::Surface(result.columns, panel.rows, qRgb(0, 0, 0));
-        colours = mapColours(message);
-    }
-    for (const Band& band : bands) {
+    for (DrawnLines::Band& band : bands) {
         const int width = band.layout.width;
-        const int x = panel.align == PanelAlign::Left     ? 0
-                      : panel.align == PanelAlign::Center ? (result.columns - width) / 2
-                                                          : result.columns - width;
-        const int baseline = band.top + (band.height - band.face->lineHeight()) / 2 + band.face->ascent();
-        const QRect clip(0, band.top, result.columns, band.height);
-        band.face->draw(image, x, baseline, band.layout, mask.foreColor(), clip);
-        if (colourMap)
-            band.face->drawColoured(colourMap->image(), x, baseline, band.layout,
-                                    std::span<const QRgb>(colours).subspan(size_t(band.start), size_t(band.length)),
-                                    clip);
+        band.x = panel.align == PanelAlign::Left     ? 0
+                 : panel.align == PanelAlign::Center ? (result.columns - width) / 2
+                                                     : result.columns - width;
+        band.baseline = band.top + (band.height - band.face->lineHeight()) / 2 + band.face->ascent();
+        band.face->draw(image, band.x, band.baseline, band.layout, mask.foreColor(), drawn->clipOf(band));
     }
+    // The lines again, each character in its colour number.
+    result.printColourMap = [drawn, colours = mapColours(message)] {
+        platform::Surface map(drawn->columns, drawn->rows, qRgb(0, 0, 0));
+        for (const DrawnLines::Band& band : drawn->bands)
+            band.face->drawColoured(map.image(), band.x, band.baseline, band.layout,
+                                    std::span<const QRgb>(colours).subspan(size_t(band.start), size_t(band.length)),
+                                    drawn->clipOf(band));
+        return map;
+    };
     return result;
 }
 
@@ -181,15 +196,9 @@ PanelReport DrawPanelBoard(BoardState& state, const MarkedText& message, const P
         DrawBoard(state, message, litDotIn, refresh);
         return {};
     }
-    if (message.colours.isEmpty()) {
-        const PanelMask mask = printPanelMask(state, message, panel, face);
-        drawCells(state, mask.columns, panel.rows, refresh);
-        return mask.report;
-    }
-    platform::Surface map;
-    const PanelMask mask = printPanelMask(state, message, panel, face, &map);
-    const CellColouring colouring{map, message.colours, litDotIn};
-    drawCells(state, mask.columns, panel.rows, refresh, &colouring);
+    const PanelMask mask = printPanelMask(state, message, panel, face);
+    const CellColouring colouring{mask.printColourMap, message.colours, litDotIn};
+    drawCells(state, mask.columns, panel.rows, refresh, message.colours.isEmpty() ? nullptr : &colouring);
     return mask.report;
 }
 
