@@ -422,6 +422,7 @@ void frmMain::createDotMenu() {
     for (const dots::PresetColor& preset : dots::presetColors()) {
         const QRgb color = preset.rgb;
         QAction* action = add(QString::fromUtf8(preset.japanese), [this, color] { chooseDotColor(color); });
+        action->setIcon(QPixmap::fromImage(dots::generatedDot(color, 12, dots::DotShape::Round, 100))); // its lit dot
         action->setCheckable(true);
         colors->addAction(action);
         m_colorActions << action;
