@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
-#include <vector>
 
 namespace codec {
 

@@ -1,13 +1,10 @@
 #include "codec/pngstream.h"
 
-#include "codec/zlibstream.h"
-
 #include <QIODevice>
 #include <QtEndian>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 
 #include <libdeflate.h>
