@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <functional>
 #include <variant>
 
 namespace app {
@@ -155,6 +156,18 @@ bool isInstalledLayout(const QFileInfo& folder) {
     return !entries.isEmpty();
 }
 
+// Writes the keys of Settings that chosen picks out, in one replacement of the file; failures are ignored.
+void saveKeys(const std::function<bool(settingskeys::KeyId)>& chosen) {
+    QList<platform::ProfileEntry> entries;
+    for (const SettingsBinding& binding : SettingsBindings) {
+        const settingskeys::Key& entry = settingskeys::key(binding.key);
+        if (entry.written && chosen(binding.key))
+            entries.append(
+                {QLatin1String(entry.section), QLatin1String(entry.name), storedText(Settings, binding.field)});
+    }
+    platform::WritePrivateProfileStrings(entries, Settings.IniPath);
+}
+
 } // namespace
 
 SettingsError::SettingsError(int number, const QString& file, const QString& section, const QString& key,
@@ -209,14 +222,15 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
-    QList<platform::ProfileEntry> entries;
-    for (const SettingsBinding& binding : SettingsBindings) {
-        const settingskeys::Key& entry = settingskeys::key(binding.key);
-        if (entry.written)
-            entries.append(
-                {QLatin1String(entry.section), QLatin1String(entry.name), storedText(Settings, binding.field)});
-    }
-    platform::WritePrivateProfileStrings(entries, Settings.IniPath);
+    saveKeys([](settingskeys::KeyId) { return true; });
+}
+
+void SaveDotStyle() {
+    using settingskeys::KeyId;
+    saveKeys([](KeyId key) {
+        return key == KeyId::PanelColor || key == KeyId::PanelShape || key == KeyId::PanelDotSize ||
+               key == KeyId::PanelUnlit;
+    });
 }
 
 QString programFolder() {

@@ -92,6 +92,9 @@ scroll::AnimationSettings animationSettingsOf(const SettingsRecord& record);
 void LoadSettings();
 // Writes Settings back to its file in one replacement of the file; failures are ignored.
 void SaveSettings();
+// Writes only the dots' keys of Settings ([Panel] Color, Shape, DotSize, Unlit), the same way: the window's other
+// settings keep what the file holds until their own save.
+void SaveDotStyle();
 
 // The executable's folder, unless setProgramFolder chose another.
 QString programFolder();

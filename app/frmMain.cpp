@@ -15,15 +15,18 @@
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
 #include "platform/messagebox.h"
+#include "platform/numberinput.h"
 #include "platform/numbers.h"
 #include "output/SaveAnimation.h"
 #include "output/SaveBoard.h"
 #include "preview/scrollpreview.h"
+#include "settingskeys/keys.h"
 #include "platform/failuretexts.h"
 #include "platform/filetypes.h"
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -77,6 +80,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), m_state(laidOutBoard()) {
     setFixedSize(MainWindowClientWidth, MainWindowClientHeight);
     createControls();
     createBoardMenu();
+    createDotMenu();
     connectHandlers();
 }
 
@@ -202,6 +206,7 @@ void frmMain::InitMainWindow() {
         LST[0]->addItems(families);
     });
     skipOnError([&] { ApplyFont(); });
+    skipOnError([&] { showDotStyle(); });
     setEnabled(true);
     skipOnError([&] { MSG->setText(QStringLiteral("Lumidot")); });
     FLD[0]->setFocus();
@@ -285,6 +290,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
             key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
         if (menuKey && std::find(SBTN.begin(), SBTN.end(), watched) != SBTN.end()) {
             BoardMenu->popup(Board->mapToGlobal(Board->rect().center()));
+            return true;
+        }
+        const auto dotButton = std::find(DBTN.begin(), DBTN.end(), watched);
+        if (menuKey && dotButton != DBTN.end()) {
+            QWidget* area = Area[dotButton - DBTN.begin()];
+            popupDotMenu(area, area->rect().center());
             return true;
         }
         // Shift+Enter in the message starts a new line, for a panel of several lines; Enter alone renders.
@@ -371,7 +382,9 @@ void frmMain::DBTN_Click(int16_t Index) {
     const QString fileName = dialog.OpenFile(this);
     if (fileName.isEmpty())
         return;
-    dots::LoadDotImage(m_state, fileName, Index); // traps its own errors: a file that fails changes nothing
+    // LoadDotImage traps its own errors: a file that fails changes nothing.
+    if (dots::LoadDotImage(m_state, fileName, Index) == 0)
+        dotPictureLoaded();
     showDot(Index);
 }
 
@@ -382,7 +395,8 @@ void frmMain::Area_OLEDragDrop(int16_t Index, const QMimeData* Data) {
             fileNames << url.toLocalFile();
     if (fileNames.isEmpty())
         return;
-    dots::loadDroppedDotFiles(m_state, fileNames, Index, Settings.Gif == 1);
+    if (dots::loadDroppedDotFiles(m_state, fileNames, Index, Settings.Gif == 1))
+        dotPictureLoaded();
     showDot(Index);
 }
 
@@ -395,6 +409,141 @@ void frmMain::showDot(int16_t Index) {
     Dot[Index]->fitToSurface();
     Dot[Index]->Refresh();
     followBoard();
+}
+
+// The dot boxes' right-button menu, the same for both: a colour makes both dots at once.
+void frmMain::createDotMenu() {
+    DotMenu = new QMenu(this);
+    const auto add = [this](const QString& caption, auto handler) {
+        QAction* action = DotMenu->addAction(caption);
+        connect(action, &QAction::triggered, this, [handler] { runTrapped(handler); });
+        return action;
+    };
+    auto* colors = new QActionGroup(DotMenu);
+    colors->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional); // a colour of one's own: none
+    for (const dots::PresetColor& preset : dots::presetColors()) {
+        const QRgb color = preset.rgb;
+        QAction* action = add(QString::fromUtf8(preset.japanese), [this, color] { chooseDotColor(color); });
+        action->setIcon(QPixmap::fromImage(dots::generatedDot(color, 12, dots::DotShape::Round, 100))); // its lit dot
+        action->setCheckable(true);
+        colors->addAction(action);
+        m_colorActions << action;
+    }
+    add(QStringLiteral("色を選ぶ..."), [this] { pickDotColor(); });
+    DotMenu->addSeparator();
+    auto* shapes = new QActionGroup(DotMenu);
+    const std::pair<const char*, dots::DotShape> shapeCaptions[] = {{"丸", dots::DotShape::Round},
+                                                                    {"四角", dots::DotShape::Square}};
+    for (size_t i = 0; i < m_shapeActions.size(); ++i) {
+        const dots::DotShape shape = shapeCaptions[i].second;
+        m_shapeActions[i] = add(QString::fromUtf8(shapeCaptions[i].first), [this, shape] { setDotShape(shape); });
+        m_shapeActions[i]->setCheckable(true);
+        shapes->addAction(m_shapeActions[i]);
+        m_styleActions << m_shapeActions[i];
+    }
+    m_styleActions << add(QStringLiteral("大きさ..."), [this] { askDotSize(); });
+    DotMenu->addSeparator();
+    m_styleActions << add(QStringLiteral("絵に戻す"), [this] { backToDotPictures(); });
+    connect(DotMenu, &QMenu::aboutToShow, this, [this] { updateDotMenu(); });
+    for (size_t i = 0; i < Dot.size(); ++i)
+        for (QWidget* box : {static_cast<QWidget*>(Dot[i]), static_cast<QWidget*>(Area[i])}) {
+            box->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(box, &QWidget::customContextMenuRequested, this,
+                    [this, box](const QPoint& at) { popupDotMenu(box, at); });
+        }
+    // The dot boxes take no focus: the menu key and Shift+F10 open their menu from the "..." beside each.
+    for (QPushButton* browse : DBTN)
+        browse->installEventFilter(this);
+}
+
+void frmMain::popupDotMenu(QWidget* over, const QPoint& at) {
+    DotMenu->popup(over->mapToGlobal(at));
+}
+
+// The menu shows the colour and shape in use; without a colour, only a colour can be chosen.
+void frmMain::updateDotMenu() {
+    const std::optional<dots::DotStyle> style = dotStyleOf(Settings);
+    for (qsizetype i = 0; i < m_colorActions.size(); ++i)
+        m_colorActions[i]->setChecked(style && style->color == dots::presetColors()[size_t(i)].rgb);
+    m_shapeActions[0]->setChecked(Settings.PanelShape == dots::DotShape::Round);
+    m_shapeActions[1]->setChecked(Settings.PanelShape == dots::DotShape::Square);
+    for (QAction* action : m_styleActions)
+        action->setEnabled(style.has_value());
+}
+
+// A colour, whether or not one was in use: both boxes show its dots at once, the [Panel] keys are stored, and
+// the next 開始 draws with them as with loaded dots.
+void frmMain::chooseDotColor(QRgb color) {
+    if (!dotStyleOf(Settings))
+        m_dotPictures = m_state.Dot;
+    Settings.PanelColor = dots::colorName(color);
+    showDotStyle();
+    SaveDotStyle();
+}
+
+// The colour dialog starts from the colour in use (red when there is none).
+void frmMain::pickDotColor() {
+    const QRgb current = dotStyleOf(Settings).value_or(dots::DotStyle()).color;
+    dialogs::clsDialog dialog;
+    dialog.SelectColor = int32_t(qRed(current) | qGreen(current) << 8 | qBlue(current) << 16);
+    dialog.ColorFlags = platform::CcRgbInit;
+    if (!dialog.ColorCode(this))
+        return;
+    const int32_t chosen = dialog.SelectColor;
+    chooseDotColor(qRgb(chosen & 0xFF, (chosen >> 8) & 0xFF, (chosen >> 16) & 0xFF));
+}
+
+void frmMain::setDotShape(dots::DotShape shape) {
+    Settings.PanelShape = shape;
+    showDotStyle();
+    SaveDotStyle();
+}
+
+void frmMain::askDotSize() {
+    const settingskeys::Key& key = settingskeys::key(settingskeys::KeyId::PanelDotSize);
+    const std::optional<int> size =
+        platform::askNumber({QStringLiteral("ドットの大きさ"),
+                             QStringLiteral("ドットの大きさ (%1 ～ %2 ピクセル):").arg(key.lowest).arg(key.highest),
+                             Settings.PanelDotSize, key.lowest, key.highest, this});
+    if (!size)
+        return;
+    Settings.PanelDotSize = *size;
+    showDotStyle();
+    SaveDotStyle();
+}
+
+// The pictures the boxes held before the colour; after a start with a colour, the built-in dots.
+void frmMain::backToDotPictures() {
+    if (m_dotPictures) {
+        m_state.Dot = *m_dotPictures;
+        m_dotPictures.reset();
+    } else {
+        m_state.Dot[0].setPicture(builtinLitDot());
+        m_state.Dot[1].setPicture(builtinUnlitDot());
+    }
+    Settings.PanelColor.clear();
+    showDot(0);
+    showDot(1);
+    SaveDotStyle();
+}
+
+void frmMain::showDotStyle() {
+    const std::optional<dots::DotStyle> style = dotStyleOf(Settings);
+    if (!style)
+        return;
+    dots::useGeneratedDots(m_state, *style);
+    showDot(0);
+    showDot(1);
+}
+
+// A picture loaded into one box while a colour is in use ends the colour, stored at once so that the next start
+// shows the pictures; the other box keeps the dot it shows until a picture is loaded into it too.
+void frmMain::dotPictureLoaded() {
+    if (!dotStyleOf(Settings))
+        return;
+    Settings.PanelColor.clear();
+    m_dotPictures.reset();
+    SaveDotStyle();
 }
 
 void frmMain::ApplyFont() {

@@ -5,6 +5,7 @@
 #include "ui/filedialogs.h"
 #include "app/frmMain.h"
 #include "ui/messageboxes.h"
+#include "ui/numberinput.h"
 #include "ui/pictures.h"
 #include "ui/translations.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     if (ui::displayAvailable()) { // headless, questions are answered No and dialogs count as cancelled
         ui::installMessageBoxes();
         ui::installFileDialogs();
+        ui::installNumberInput();
     }
     board::registerJapaneseFaceSubstitutions();
     return Main(application);

@@ -4,8 +4,12 @@
 The job: the 450-character message of bench/data/message.txt at 12 pt in IPAPGothic with the 8 x 8 dot
 pictures of bench/data, written as PNG at each PNG setting and as BMP. Each tool runs as a whole new
 process; the three run one after the other, round after round, so that a busy machine slows them
-alike. Printed: median wall times, the ratios to lumidot-render, file sizes and peak memory.
-Pillow's and ImageMagick's PNGs use the same zlib effort as the setting (1, default, 9).
+alike. Printed: median wall times, the ratios to lumidot-render (medians of the rounds' ratios), file
+sizes and peak memory. Pillow's and ImageMagick's PNGs use the same zlib effort as the setting (1,
+default, 9).
+
+With --floor, a one-letter lumidot-render runs beside a Qt program that only prints one letter, in turn:
+the start-up pair. With --phases, the time after start-up of each output, step by step, in one process.
 """
 import argparse
 import os
@@ -45,6 +49,23 @@ def run(command, env=None):
     return elapsed, usage.ru_maxrss
 
 
+def flush_floor(folder, size):
+    """Seconds that writing size bytes to a new file in folder, flushing it to disk, renaming it into place
+    and flushing the folder takes, as lumidot-render's writers do: no writer of that file can take less."""
+    data = os.urandom(size)
+    temporary, target = os.path.join(folder, ".floor.tmp"), os.path.join(folder, "floor.bin")
+    start = time.perf_counter()
+    descriptor = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
+    os.write(descriptor, data)
+    os.fdatasync(descriptor)
+    os.close(descriptor)
+    os.rename(temporary, target)
+    descriptor = os.open(folder, os.O_RDONLY)
+    os.fsync(descriptor)
+    os.close(descriptor)
+    return time.perf_counter() - start
+
+
 def magick_environment(work):
     """ImageMagick's policy with the width and height limits raised past the board's 27K columns."""
     folder = os.path.join(work, "magick")
@@ -74,6 +95,7 @@ def main():
     parser.add_argument("--render", required=True, help="the lumidot-render to measure")
     parser.add_argument("--runs", type=int, default=7, help="rounds; medians are printed")
     parser.add_argument("--phases", help="lumidot_renderphases, for the breakdown of lumidot-render's time")
+    parser.add_argument("--floor", help="lumidot_startupfloor, the least a Qt program that prints a letter takes")
     args = parser.parse_args()
 
     font_file = subprocess.run(["fc-match", "-f", "%{file}", "IPAPGothic"], capture_output=True, text=True,
@@ -102,17 +124,24 @@ def main():
             return os.path.join(work, "%s-%d.%s" % (tool, number, CASES[number][1]))
 
         start_up = []
-        phases = []  # font and mask, board, encode and write: ms, in one process
+        floor = []
+        phases = {number: [] for number in range(len(CASES))}  # font and mask, board, encode and write: ms
+        flushes = {number: [] for number in range(len(CASES))}
         times = {(number, tool): [] for number in range(len(CASES)) for tool in TOOLS}
         peaks = {}
         load_before = os.getloadavg()[0]
         for _ in range(args.runs):
             start_up.append(run([args.render, "x", os.path.join(work, "x.bmp")])[0])
+            if args.floor:
+                floor.append(run([args.floor])[0])
             if args.phases:
-                measured = subprocess.run([args.phases, os.path.join(DATA, "message.txt"), lit, unlit,
-                                           os.path.join(work, "phases.png"), "0"],
-                                          capture_output=True, text=True, check=True).stdout
-                phases.append([float(value) for value in measured.split()])
+                for number, case in enumerate(CASES):
+                    setting = case[2][1] if case[2] else "0"
+                    measured = subprocess.run([args.phases, os.path.join(DATA, "message.txt"), lit, unlit,
+                                               os.path.join(work, "phases." + case[1]), setting],
+                                              capture_output=True, text=True, check=True).stdout
+                    phases[number].append([float(value) for value in measured.split()])
+                    flushes[number].append(flush_floor(work, os.path.getsize(os.path.join(work, "phases." + case[1]))))
             for number, case in enumerate(CASES):
                 for tool in TOOLS:
                     command, env = commands(case, tool, output_of(number, tool))
@@ -132,18 +161,24 @@ def main():
         print("Machine: %s" % machine())
         print("Rounds: %d, load average %.1f before and %.1f after" % (args.runs, load_before, load_after))
         print("Board: %d x %d pixels (%s)" % (board.width, board.height, args.render))
-        print("lumidot-render of one letter (start-up floor): %.0f ms" % (1000 * statistics.median(start_up)))
+        print("lumidot-render of one letter: %.0f ms" % (1000 * statistics.median(start_up)))
+        if floor:
+            print("A Qt program that prints one letter: %.0f ms; lumidot-render / it: %.2f (median of the rounds)" % (
+                1000 * statistics.median(floor), statistics.median(a / b for a, b in zip(start_up, floor))))
         print()
         print("| Output | lumidot-render | Pillow | ImageMagick | Pillow / lumidot | ImageMagick / lumidot "
               "| File size: lumidot / Pillow / ImageMagick | Peak memory MiB: lumidot / Pillow / ImageMagick |")
         print("|---|---|---|---|---|---|---|---|")
         for number, case in enumerate(CASES):
             median = {tool: statistics.median(times[(number, tool)]) for tool in TOOLS}
+            ratio = {tool: statistics.median(other / mine for other, mine in zip(times[(number, tool)],
+                                                                                 times[(number, "lumidot")]))
+                     for tool in TOOLS}
             sizes = " / ".join("%.0f KiB" % (os.path.getsize(output_of(number, tool)) / 1024) for tool in TOOLS)
             memory = " / ".join("%.0f" % (peaks[(number, tool)] / 1024) for tool in TOOLS)
             print("| %s | %.0f ms | %.0f ms | %.0f ms | %.1f | %.1f | %s | %s |" % (
                 case[0], 1000 * median["lumidot"], 1000 * median["Pillow"], 1000 * median["ImageMagick"],
-                median["Pillow"] / median["lumidot"], median["ImageMagick"] / median["lumidot"], sizes, memory))
+                ratio["Pillow"], ratio["ImageMagick"], sizes, memory))
         print()
         print("Pillow's default PNG of lumidot's own board: %.1f KiB" % (yardstick / 1024))
         for number, case in enumerate(CASES):
@@ -151,14 +186,19 @@ def main():
                 size = os.path.getsize(output_of(number, "lumidot"))
                 print("  %s: %.1f KiB, %.2f x Pillow's" % (case[0], size / 1024, size / yardstick))
         print("lumidot's PNGs decode to exactly its BMP's pixels: %s" % ("yes" if exact else "NO"))
-        if phases:
-            font, board_ms, write = (statistics.median(column) for column in zip(*phases))
-            whole = 1000 * statistics.median(times[(1, "lumidot")])
+        if args.phases:
             print()
-            print("lumidot-render's %.0f ms for PNG setting 0, phase by phase (medians):" % whole)
-            print("| Start-up (process, Qt, fonts) | Font and mask | Board | Encode and write |")
-            print("|---|---|---|---|")
-            print("| %.0f ms | %.1f ms | %.1f ms | %.1f ms |" % (whole - font - board_ms - write, font, board_ms, write))
+            print("Where lumidot-render's time goes (medians; the steps after start-up timed in one process, the "
+                  "start-up the rest of the whole process's time):")
+            print("| Output | Whole process | Start-up (process, Qt, fonts) | Font and mask | Board | Encode and write "
+                  "(with the flush to disk) | After start-up | Flushing as many bytes alone |")
+            print("|---|---|---|---|---|---|---|---|")
+            for number, case in enumerate(CASES):
+                font, board_ms, write = (statistics.median(column) for column in zip(*phases[number]))
+                whole = 1000 * statistics.median(times[(number, "lumidot")])
+                print("| %s | %.0f ms | %.0f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms |" % (
+                    case[0], whole, whole - font - board_ms - write, font, board_ms, write, font + board_ms + write,
+                    1000 * statistics.median(flushes[number])))
         return 0 if exact else 1
 
 

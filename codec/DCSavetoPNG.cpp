@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
-#include <vector>
 
 namespace codec {
 
@@ -51,35 +50,29 @@ const QRgb* pixelRow(const QImage& image, uint32_t y) {
     return reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
 }
 
-// Turns rows of pixels into palette indices. A board repeats its dot pictures cell after cell, so most
-// blocks of eight pixels equal one of the last two different blocks met; their indices are copied
-// instead of looked up. What the blocks hold never changes the result, only the time.
-class RowIndexer {
+// Turns rows of pixels into palette indices packed at a bit depth. A board repeats its dot pictures
+// cell after cell, so most blocks of eight pixels equal one of the last two different blocks met; their
+// packed indices are copied instead of looked up. What the blocks hold never changes the result, only
+// the time.
+class RowPacker {
 public:
-    explicit RowIndexer(Palette& palette) : m_palette(palette) {}
+    enum class Outcome { Packed, NeedsMoreBits, TooManyColours };
 
-    // Writes the indices of width pixels to out; false when a new colour would be the 257th.
-    bool index(const QRgb* pixels, uint32_t width, uint8_t* out) {
-        uint32_t x = 0;
-        for (; x + BlockPixels <= width; x += BlockPixels) {
-            // Both comparisons without a branch between them: which of the two blocks comes next
-            // follows the message, and a mispredicted branch would cost more than the comparison.
-            const bool first = same(m_blocks[0].pixels.data(), pixels + x);
-            const bool second = same(m_blocks[1].pixels.data(), pixels + x);
-            uint64_t indices = first ? m_blocks[0].indices : m_blocks[1].indices;
-            if (!(first | second)) {
-                Block& block = m_blocks[m_nextBlock];
-                m_nextBlock ^= 1;
-                std::array<uint8_t, BlockPixels> looked{};
-                if (!indexPixels(pixels + x, BlockPixels, looked.data()))
-                    return false;
-                std::memcpy(block.pixels.data(), pixels + x, sizeof block.pixels);
-                std::memcpy(&block.indices, looked.data(), sizeof block.indices);
-                indices = block.indices;
-            }
-            std::memcpy(out + x, &indices, BlockPixels);
+    RowPacker(Palette& palette, int depth) : m_palette(palette), m_depth(depth) {}
+
+    // Writes width pixels' indices to out, packed. A colour whose index does not fit the depth, or would
+    // be the 257th, stops the row; its colour is in the palette then, unless it was the 257th.
+    Outcome pack(const QRgb* pixels, uint32_t width, uint8_t* out) {
+        switch (m_depth) {
+        case 1:
+            return packAt<1>(pixels, width, out);
+        case 2:
+            return packAt<2>(pixels, width, out);
+        case 4:
+            return packAt<4>(pixels, width, out);
+        default:
+            return packAt<8>(pixels, width, out);
         }
-        return indexPixels(pixels + x, width - x, out + x);
     }
 
 private:
@@ -87,8 +80,38 @@ private:
     struct Block {
         // No board pixel is 0: the blocks match nothing until they are filled.
         std::array<QRgb, BlockPixels> pixels{};
-        uint64_t indices = 0;
+        uint64_t packed = 0; // the first depth bytes
     };
+
+    // Eight pixels of Depth bits make Depth bytes.
+    template <int Depth> Outcome packAt(const QRgb* pixels, uint32_t width, uint8_t* out) {
+        uint32_t x = 0;
+        for (; x + BlockPixels <= width; x += BlockPixels, out += Depth) {
+            // Both comparisons without a branch between them: which of the two blocks comes next
+            // follows the message, and a mispredicted branch would cost more than the comparison.
+            const bool first = same(m_blocks[0].pixels.data(), pixels + x);
+            const bool second = same(m_blocks[1].pixels.data(), pixels + x);
+            uint64_t packed = first ? m_blocks[0].packed : m_blocks[1].packed;
+            if (!(first | second)) {
+                std::array<uint8_t, BlockPixels> indices{};
+                if (const Outcome looked = indexPixels(pixels + x, BlockPixels, indices.data());
+                    looked != Outcome::Packed)
+                    return looked;
+                Block& block = m_blocks[m_nextBlock];
+                m_nextBlock ^= 1;
+                std::memcpy(block.pixels.data(), pixels + x, sizeof block.pixels);
+                block.packed = 0;
+                packIndices(indices.data(), BlockPixels, Depth, reinterpret_cast<uint8_t*>(&block.packed));
+                packed = block.packed;
+            }
+            std::memcpy(out, &packed, Depth);
+        }
+        std::array<uint8_t, BlockPixels> indices{};
+        if (const Outcome looked = indexPixels(pixels + x, width - x, indices.data()); looked != Outcome::Packed)
+            return looked;
+        packIndices(indices.data(), width - x, Depth, out);
+        return Outcome::Packed;
+    }
 
     static bool same(const QRgb* a, const QRgb* b) {
         uint64_t difference = 0;
@@ -101,29 +124,59 @@ private:
         return difference == 0;
     }
 
-    bool indexPixels(const QRgb* pixels, uint32_t count, uint8_t* out) {
+    Outcome indexPixels(const QRgb* pixels, uint32_t count, uint8_t* out) {
         for (uint32_t i = 0; i < count; ++i) {
             const int index = m_palette.indexOf(pixels[i]);
             if (index < 0)
-                return false;
+                return Outcome::TooManyColours;
+            if (index >> m_depth != 0)
+                return Outcome::NeedsMoreBits;
             out[i] = uint8_t(index);
         }
-        return true;
+        return Outcome::Packed;
     }
 
     Palette& m_palette;
+    int m_depth;
     std::array<Block, 2> m_blocks;
     int m_nextBlock = 0;
 };
 
-// Fills palette with the area's colours; false when they are more than 256.
-bool collectColours(const QImage& image, uint32_t width, uint32_t height, Palette& palette) {
-    RowIndexer indexer(palette);
-    std::vector<uint8_t> row(width);
-    for (uint32_t y = 0; y < height; ++y)
-        if (!indexer.index(pixelRow(image, y), width, row.data()))
-            return false;
-    return true;
+enum class Packing { Packed, TooManyColours, OutOfMemory };
+
+// The area's pixels as palette indices packed as tightly as their colours allow, each row behind its
+// filter byte (none): the rows as the file holds them, in one pass over the pixels. The depth starts at
+// one bit and grows as colours come; each time it does, the rows are packed again from the top (a board
+// meets all its colours in its first row of cells). The palette lists the colours in the order met.
+Packing packPalette(const QImage& image, uint32_t width, uint32_t height, Palette& palette, MallocBuffer& rows,
+                    size_t& bytes) {
+    for (int depth = 1;;) {
+        const size_t stride = (size_t(width) * size_t(depth) + 7) / 8 + 1;
+        if (stride - 1 > (size_t(-1) >> 2) / height)
+            return Packing::OutOfMemory;
+        rows.reset(); // the narrower rows go before the wider ones come
+        rows = allocateBuffer(stride * height);
+        if (!rows)
+            return Packing::OutOfMemory;
+        RowPacker packer(palette, depth);
+        RowPacker::Outcome outcome = RowPacker::Outcome::Packed;
+        for (uint32_t y = 0; y < height && outcome == RowPacker::Outcome::Packed; ++y) {
+            uint8_t* row = rows.get() + size_t(y) * stride;
+            row[0] = 0;
+            outcome = packer.pack(pixelRow(image, y), width, row + 1);
+        }
+        switch (outcome) {
+        case RowPacker::Outcome::Packed:
+            bytes = stride * height;
+            return Packing::Packed;
+        case RowPacker::Outcome::NeedsMoreBits:
+            depth = paletteBitDepth(palette.colours().size());
+            break;
+        case RowPacker::Outcome::TooManyColours:
+            rows.reset();
+            return Packing::TooManyColours;
+        }
+    }
 }
 
 } // namespace
@@ -134,29 +187,32 @@ platform::Result DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t
         return area;
     const QImage image = detail::pixelsOf(dc);
     Palette palette;
-    const bool fewColours = collectColours(image, uint32_t(width), uint32_t(height), palette);
+    MallocBuffer packed;
+    size_t packedBytes = 0;
+    const Packing packing = packPalette(image, uint32_t(width), uint32_t(height), palette, packed, packedBytes);
+    if (packing == Packing::OutOfMemory)
+        return platform::Result::system(fileName, ENOMEM);
 
     platform::AtomicFile file(fileName);
     if (const platform::Result opened = detail::openOutput(file); !opened.ok())
         return opened;
     PngStream stream(file, pngEffortOf(pngSetting));
-    codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Rgb, {}};
-    PngRows rows = [&image, width](uint32_t y, uint8_t* row) {
-        const QRgb* pixels = pixelRow(image, y);
-        for (int32_t x = 0; x < width; ++x) {
-            *row++ = uint8_t(qRed(pixels[x]));
-            *row++ = uint8_t(qGreen(pixels[x]));
-            *row++ = uint8_t(qBlue(pixels[x]));
-        }
-    };
-    if (fewColours) {
-        header.color = PngColor::Palette;
-        header.palette = palette.colours();
-        rows = [&image, indexer = RowIndexer(palette), width](uint32_t y, uint8_t* row) mutable {
-            indexer.index(pixelRow(image, y), uint32_t(width), row); // every colour is in the palette
-        };
+    bool written = false;
+    if (packing == Packing::Packed) {
+        const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Palette, palette.colours()};
+        written = stream.begin(header) && stream.writePackedImage(std::span(packed.get(), packedBytes));
+    } else {
+        const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Rgb, {}};
+        written = stream.begin(header) && stream.writeImage([&image, width](uint32_t y, uint8_t* row) {
+            const QRgb* pixels = pixelRow(image, y);
+            for (int32_t x = 0; x < width; ++x) {
+                *row++ = uint8_t(qRed(pixels[x]));
+                *row++ = uint8_t(qGreen(pixels[x]));
+                *row++ = uint8_t(qBlue(pixels[x]));
+            }
+        });
     }
-    if (!stream.begin(header) || !stream.writeImage(rows) || !stream.finish()) {
+    if (!written || !stream.finish()) {
         switch (stream.error()) {
         case PngStream::Error::Device:
             return detail::writeFailure(file);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 
 #include <libdeflate.h>
@@ -43,12 +42,6 @@ void putUint16(uint8_t* out, uint16_t value) {
     out[1] = uint8_t(value);
 }
 
-// Palette indices packed as tightly as the palette allows: a board of two plain dots needs one bit a
-// pixel, of two small dot pictures usually four. Fewer bytes compress both faster and smaller.
-int paletteBitDepth(size_t colours) {
-    return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-}
-
 int bitDepth(const PngHeader& header) {
     return header.color == PngColor::Palette ? paletteBitDepth(header.palette.size()) : 8;
 }
@@ -67,8 +60,17 @@ uint64_t loadEight(const uint8_t* indices) {
     return qFromLittleEndian(eight);
 }
 
-// Packs one index a byte into depth bits a pixel, the leftmost pixel in the high bits.
+} // namespace
+
+int paletteBitDepth(size_t colours) {
+    return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
+}
+
 void packIndices(const uint8_t* indices, uint32_t width, int depth, uint8_t* out) {
+    if (depth == 8) {
+        std::memcpy(out, indices, width);
+        return;
+    }
     const uint32_t perByte = uint32_t(8 / depth);
     uint32_t x = 0;
     // Eight indices at a time. The multipliers move every index's bits to their place in the top byte
@@ -105,19 +107,6 @@ void packIndices(const uint8_t* indices, uint32_t width, int depth, uint8_t* out
     }
 }
 
-struct FreeDeleter {
-    void operator()(uint8_t* bytes) const { std::free(bytes); }
-};
-using Buffer = std::unique_ptr<uint8_t[], FreeDeleter>;
-
-// malloc, not a vector: the output buffer is sized for the worst case, and pages never written stay
-// out of the process's memory.
-Buffer allocate(size_t bytes) {
-    return Buffer(static_cast<uint8_t*>(std::malloc(std::max<size_t>(bytes, 1))));
-}
-
-} // namespace
-
 PngEffort pngEffortOf(uint8_t pngSetting) {
     switch (pngSetting) {
     case 1:
@@ -141,8 +130,7 @@ int pngBytesPerPixel(PngColor color) {
     return 1;
 }
 
-PngStream::PngStream(QIODevice& device, PngEffort effort)
-    : m_device(device), m_effort(effort), m_compressor(nullptr, libdeflate_free_compressor) {}
+PngStream::PngStream(QIODevice& device, PngEffort effort) : m_device(device), m_zlib(deflateLevel(effort)) {}
 
 PngStream::~PngStream() = default;
 
@@ -153,27 +141,34 @@ bool PngStream::fail(Error error) {
 }
 
 bool PngStream::writeChunk(const char type[4], std::span<const uint8_t> data) {
-    return writeChunk(type, {}, data);
+    return writeChunk(type, std::vector{data});
 }
 
-// One chunk whose data is head followed by data (a sequence number before compressed pixels).
-bool PngStream::writeChunk(const char type[4], std::span<const uint8_t> head, std::span<const uint8_t> data) {
+// One chunk whose data is the parts one after the other (a sequence number, then compressed pixels).
+bool PngStream::writeChunk(const char type[4], const std::vector<std::span<const uint8_t>>& parts) {
+    size_t length = 0;
+    for (const std::span<const uint8_t> part : parts)
+        length += part.size();
     std::array<uint8_t, 8> start{};
-    putUint32(start.data(), uint32_t(head.size() + data.size()));
+    putUint32(start.data(), uint32_t(length));
     std::copy(type, type + 4, start.begin() + 4);
     uint32_t crc = libdeflate_crc32(0, start.data() + 4, 4);
     // A null buffer would restart the CRC: empty parts are skipped.
-    if (!head.empty())
-        crc = libdeflate_crc32(crc, head.data(), head.size());
-    if (!data.empty())
-        crc = libdeflate_crc32(crc, data.data(), data.size());
+    for (const std::span<const uint8_t> part : parts)
+        if (!part.empty())
+            crc = libdeflate_crc32(crc, part.data(), part.size());
     std::array<uint8_t, 4> end{};
     putUint32(end.data(), crc);
     const auto put = [this](std::span<const uint8_t> bytes) {
         return bytes.empty() || m_device.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
                                     qint64(bytes.size());
     };
-    if (!put(start) || !put(head) || !put(data) || !put(end))
+    if (!put(start))
+        return fail(Error::Device);
+    for (const std::span<const uint8_t> part : parts)
+        if (!put(part))
+            return fail(Error::Device);
+    if (!put(end))
         return fail(Error::Device);
     return true;
 }
@@ -258,6 +253,19 @@ bool PngStream::writeImage(const PngRows& rows) {
     return true;
 }
 
+bool PngStream::writePackedImage(std::span<const uint8_t> filteredRows) {
+    if (m_error != Error::None)
+        return false;
+    const size_t stride = (size_t(m_header.width) * size_t(m_bitDepth * pngBytesPerPixel(m_header.color)) + 7) / 8 + 1;
+    if (m_stage != Stage::Header || filteredRows.size() / stride != m_header.height ||
+        filteredRows.size() % stride != 0)
+        return fail(Error::Misuse);
+    if (!writeCompressed(filteredRows, false))
+        return false;
+    m_stage = Stage::Pixels;
+    return true;
+}
+
 bool PngStream::writeFrame(const PngFrame& frame, const PngRows& rows) {
     if (m_error != Error::None)
         return false;
@@ -296,14 +304,14 @@ bool PngStream::writePixels(uint32_t width, uint32_t height, const PngRows& rows
     if (stride - 1 > (size_t(-1) >> 2) / height)
         return fail(Error::OutOfMemory);
     const size_t filteredBytes = stride * height;
-    const Buffer filtered = allocate(filteredBytes);
+    const MallocBuffer filtered = allocateBuffer(filteredBytes);
     if (!filtered)
         return fail(Error::OutOfMemory);
 
     const int depth = m_bitDepth;
-    Buffer indices; // rows of sub-byte indices are handed over one index a byte, then packed
+    MallocBuffer indices; // rows of sub-byte indices are handed over one index a byte, then packed
     if (m_header.color == PngColor::Palette && depth < 8) {
-        indices = allocate(width);
+        indices = allocateBuffer(width);
         if (!indices)
             return fail(Error::OutOfMemory);
     }
@@ -329,26 +337,19 @@ bool PngStream::writePixels(uint32_t width, uint32_t height, const PngRows& rows
         }
     }
 
-    if (!m_compressor) {
-        m_compressor.reset(libdeflate_alloc_compressor(deflateLevel(m_effort)));
-        if (!m_compressor)
-            return fail(Error::OutOfMemory);
-    }
-    const size_t bound = libdeflate_zlib_compress_bound(m_compressor.get(), filteredBytes);
-    const Buffer compressed = allocate(bound);
-    if (!compressed)
-        return fail(Error::OutOfMemory);
-    const size_t size =
-        libdeflate_zlib_compress(m_compressor.get(), filtered.get(), filteredBytes, compressed.get(), bound);
-    if (size == 0) // cannot happen with a buffer of the bound's size
-        return fail(Error::OutOfMemory);
+    return writeCompressed(std::span(filtered.get(), filteredBytes), asFrameData);
+}
 
-    const std::span data(compressed.get(), size);
+bool PngStream::writeCompressed(std::span<const uint8_t> filtered, bool asFrameData) {
+    if (!m_zlib.compress(filtered))
+        return fail(Error::OutOfMemory);
+    std::vector<std::span<const uint8_t>> parts = m_zlib.parts();
     if (!asFrameData)
-        return writeChunk("IDAT", data);
+        return writeChunk("IDAT", parts);
     std::array<uint8_t, 4> sequence{};
     putUint32(sequence.data(), m_sequence++);
-    return writeChunk("fdAT", sequence, data);
+    parts.insert(parts.begin(), sequence);
+    return writeChunk("fdAT", parts);
 }
 
 bool PngStream::finish() {
@@ -358,7 +359,7 @@ bool PngStream::finish() {
         m_stage == Stage::Pixels || (m_stage == Stage::Animation && m_framesWritten > 0 && m_framesLeft == 0);
     if (!complete)
         return fail(Error::Misuse);
-    if (!writeChunk("IEND", {}))
+    if (!writeChunk("IEND", std::span<const uint8_t>()))
         return false;
     m_stage = Stage::Finished;
     return true;

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "codec/zlibstream.h"
+
 #include <QRgb>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 class QIODevice;
-struct libdeflate_compressor;
 
 namespace codec {
 
@@ -27,6 +29,14 @@ enum class PngColor : uint8_t {
 
 // Bytes a pixel takes in a row of that layout.
 int pngBytesPerPixel(PngColor color);
+
+// Palette indices are packed as tightly as the palette allows: a board of two plain dots needs one bit a
+// pixel, of two small dot pictures usually four. Fewer bytes compress both faster and smaller.
+int paletteBitDepth(size_t colours);
+
+// Packs width indices of one byte each into depth (1, 2, 4 or 8) bits a pixel, the leftmost pixel in
+// the high bits: (width × depth + 7) / 8 bytes.
+void packIndices(const uint8_t* indices, uint32_t width, int depth, uint8_t* out);
 
 // The picture as a whole: IHDR, PLTE and tRNS.
 struct PngHeader {
@@ -67,11 +77,13 @@ using PngRows = std::function<void(uint32_t y, uint8_t* row)>;
 // frames are fdAT chunks; fcTL and fdAT share one sequence number from 0. Exactly `frames` frames must
 // be written: the count is in acTL, ahead of the pixels, so it has to be known at the start.
 //
-// Rows are always handed over at 8 bits a sample (one byte per palette index); the stream stores palette
+// Rows are handed over at 8 bits a sample (one byte per palette index); the stream stores palette
 // pixels in 1, 2 or 4 bits when the palette has at most 2, 4 or 16 colours. Palette rows are written
-// unfiltered, true-colour rows with the Up filter. Each image is one zlib stream made by libdeflate from
-// the whole filtered image, which is kept in memory once: height × (1 + packed row bytes), at most a
-// quarter of a 32-bit surface of the same size for palette pixels and three quarters for RGB.
+// unfiltered, true-colour rows with the Up filter. Each image is one zlib stream (ZlibStream: on every
+// core for a large image) of the whole filtered image, which is kept in memory once: height × (1 +
+// packed row bytes), at most a quarter of a 32-bit surface of the same size for palette pixels and three
+// quarters for RGB. A still picture whose writer has packed its palette pixels itself hands them over
+// as they go into the file (writePackedImage).
 // The physical size is 3780 pixels a metre (96 dpi), like every surface.
 class PngStream {
 public:
@@ -93,6 +105,9 @@ public:
     bool beginAnimation(uint32_t frames, uint32_t loops);
     // The pixels of a still picture: IDAT.
     bool writeImage(const PngRows& rows);
+    // The same from rows already in the file's layout: each a filter byte of 0 and the pixels packed at
+    // the header's bit depth (see paletteBitDepth and packIndices), height × (1 + packed row bytes).
+    bool writePackedImage(std::span<const uint8_t> filteredRows);
     // One frame of an animation: fcTL, then IDAT for the first frame and fdAT after it.
     bool writeFrame(const PngFrame& frame, const PngRows& rows);
     // IEND. The device is left open: closing or committing it is the caller's.
@@ -104,13 +119,13 @@ public:
 private:
     bool fail(Error error);
     bool writeChunk(const char type[4], std::span<const uint8_t> data);
-    bool writeChunk(const char type[4], std::span<const uint8_t> head, std::span<const uint8_t> data);
+    bool writeChunk(const char type[4], const std::vector<std::span<const uint8_t>>& parts);
     bool writePixels(uint32_t width, uint32_t height, const PngRows& rows, bool asFrameData);
+    bool writeCompressed(std::span<const uint8_t> filtered, bool asFrameData);
 
     enum class Stage { Start, Header, Animation, Pixels, Finished };
 
     QIODevice& m_device;
-    PngEffort m_effort;
     Error m_error = Error::None;
     Stage m_stage = Stage::Start;
     PngHeader m_header; // without the palette, which is only read by begin()
@@ -118,7 +133,7 @@ private:
     uint32_t m_framesLeft = 0;
     uint32_t m_framesWritten = 0;
     uint32_t m_sequence = 0;
-    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> m_compressor;
+    ZlibStream m_zlib;
 };
 
 } // namespace codec

@@ -126,10 +126,16 @@ bool LoadPngDot(Surface& box, const QString& fileName, bool setsCellSize) {
     return true;
 }
 
-void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif) {
+bool loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif) {
     for (const QString& fileName : fileNames)
         if (platform::isDotImageName(fileName, allowGif) && LoadDotImage(state, fileName, index) == 0)
-            return;
+            return true;
+    return false;
+}
+
+void useGeneratedDots(board::BoardState& state, const DotStyle& style) {
+    state.Dot[0].setPicture(litDot(style));
+    state.Dot[1].setPicture(unlitDot(style));
 }
 
 } // namespace dots

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/DrawBoard.h"
+#include "dots/dotstyle.h"
 #include "platform/surface.h"
 
 #include <QString>
@@ -25,7 +26,11 @@ bool LoadPngDot(platform::Surface& box, const QString& fileName, bool setsCellSi
 
 // Tries the dropped files in order, by the upper-cased last four characters of their names (".BMP",
 // ".JPG", ".ICO", ".PNG", and ".GIF" only when allowGif), until one loads into Dot(index). Skipped and
-// failing files are passed over silently.
-void loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif);
+// failing files are passed over silently. Returns whether one loaded.
+bool loadDroppedDotFiles(board::BoardState& state, const QStringList& fileNames, int16_t index, bool allowGif);
+
+// Replaces both dot pictures with the lit and unlit dots style makes; the lit dot's size is the cell size, as a
+// loaded lit dot's is.
+void useGeneratedDots(board::BoardState& state, const DotStyle& style);
 
 } // namespace dots

@@ -110,6 +110,31 @@ app::SettingsRecord settingsOf(const Request& request) {
     return settings;
 }
 
+// The dots made from a colour that a run draws with, or nothing for the dot pictures: the command line's colour,
+// else the settings file's unless --lit or --unlit gives a picture; shape, size and brightness from the command
+// line, else the file. What shapes the dots without any colour to make them from is a usage error.
+std::optional<dots::DotStyle> dotStyleOf(const Request& request, const app::SettingsRecord& settings) {
+    if (request.lit || request.unlit)
+        return std::nullopt; // the options refuse --color and the shaping options beside a picture
+    const std::optional<QRgb> color = request.color ? request.color : dots::colorNamed(settings.PanelColor);
+    if (!color) {
+        const std::pair<const char*, bool> shaping[] = {{"shape", request.shape.has_value()},
+                                                        {"dot-size", request.dotSize.has_value()},
+                                                        {"unlit-level", request.unlitLevel.has_value()}};
+        for (const auto& [name, given] : shaping)
+            if (given)
+                throw UsageError{
+                    QStringLiteral("--%1 is for dots made from a colour: give --color too (%2)")
+                        .arg(QLatin1String(name), request.settingsFile
+                                                      ? QStringLiteral("the settings file has no [Panel] Color")
+                                                      : QStringLiteral("or a settings file with [Panel] Color"))};
+        return std::nullopt;
+    }
+    return dots::DotStyle{*color, request.dotSize.value_or(settings.PanelDotSize),
+                          request.shape.value_or(settings.PanelShape),
+                          request.unlitLevel.value_or(settings.PanelUnlit)};
+}
+
 void loadDot(board::BoardState& state, const QString& fileName, int16_t index) {
     const QString which = index == 0 ? QStringLiteral("lit") : QStringLiteral("unlit");
     if (!QFileInfo(fileName).isFile())
@@ -202,7 +227,7 @@ int designHeightFor(const dotfont::Face& face, float points) {
 // is fitted to its rows.
 board::BoardState renderedBoard(const board::MarkedText& message, const Faces& faces, board::Panel panel,
                                 const app::SettingsRecord& settings, const Request& request,
-                                board::PanelReport& report) {
+                                const std::optional<dots::DotStyle>& style, board::PanelReport& report) {
     board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
     const float points = request.size.value_or(settings.FontSize);
     board::applyFont(state, faces.family, platform::formatSingle(points), request.italic || settings.Italic != 0,
@@ -211,11 +236,12 @@ board::BoardState renderedBoard(const board::MarkedText& message, const Faces& f
         loadDot(state, *request.lit, 0);
     if (request.unlit)
         loadDot(state, *request.unlit, 1);
+    if (style)
+        dots::useGeneratedDots(state, *style);
     if (panel.rows == 0 && faces.dotOnly) {
         panel.rows = designHeightFor(*faces.dotOnly, points);
         panel.lines = 1;
     }
-    const std::optional<dots::DotStyle> style = app::dotStyleOf(settings);
     const board::LitDotIn litDotIn = [&](QRgb colour) { return dots::litDotIn(colour, state.Dot[0].image(), style); };
     if (panel.rows > 0) {
         const dotfont::Face face = faces.panel.value_or(dotfont::Face::outline(state.TempPic.font()));
@@ -285,6 +311,7 @@ QString namedCharacters(const QList<char32_t>& characters) {
 
 void run(const Request& request, const std::function<void(const QString&)>& warn) {
     const app::SettingsRecord settings = settingsOf(request);
+    const std::optional<dots::DotStyle> style = dotStyleOf(request, settings);
     const QString message = request.messageFile ? messageFrom(*request.messageFile) : *request.message;
     board::MarkedText marked = board::inOwnColour(message);
     if (request.markup || settings.PanelMarkup != 0) {
@@ -303,7 +330,7 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     board::PanelReport report;
     board::BoardState state = [&] {
         try {
-            return renderedBoard(marked, faces, panel, settings, request, report);
+            return renderedBoard(marked, faces, panel, settings, request, style, report);
         } catch (const platform::RuntimeError& error) {
             throw RenderError{
                 QStringLiteral("cannot render the board for %1: %2 (run-time error %3)")

@@ -38,6 +38,14 @@ QString outputTypeNames(const QString& prefix, bool animatedOnly = false) {
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
+// "red, amber, ..., white": the preset colours' names.
+QString presetNames() {
+    QStringList names;
+    for (const dots::PresetColor& preset : dots::presetColors())
+        names << QLatin1String(preset.name);
+    return names.join(QStringLiteral(", "));
+}
+
 // Numbers read the same way as in the settings file, in every locale.
 double numberOption(const QCommandLineParser& parser, const QString& name, double lowest, double highest) {
     const auto value = [&]() -> std::optional<double> {
@@ -155,6 +163,32 @@ void checkFormatOptions(const QCommandLineParser& parser, const Request& request
                                  .arg(QLatin1String(name))};
 }
 
+// Dots made from a colour replace both dot pictures, so a colour and a picture never go together; what shapes
+// them needs a colour, which the job checks once it knows the settings file's.
+void readDotStyleOptions(const QCommandLineParser& parser, Request& request) {
+    if (parser.isSet(QStringLiteral("color"))) {
+        const QString given = parser.value(QStringLiteral("color"));
+        request.color = dots::colorNamed(given);
+        if (!request.color)
+            throw UsageError{QStringLiteral("--color must be %1 or #RRGGBB, not %2").arg(presetNames(), quoted(given))};
+    }
+    request.shape = namedOption<dots::DotShape>(parser, "shape",
+                                                {{"round", dots::DotShape::Round}, {"square", dots::DotShape::Square}});
+    request.dotSize = keyOption(parser, "dot-size", KeyId::PanelDotSize);
+    request.unlitLevel = keyOption(parser, "unlit-level", KeyId::PanelUnlit);
+    for (const char* picture : {"lit", "unlit"}) {
+        if (!parser.isSet(option(picture)))
+            continue;
+        if (request.color)
+            throw UsageError{
+                QStringLiteral("give --color or --%1, not both: a colour makes both dots").arg(QLatin1String(picture))};
+        for (const char* name : {"shape", "dot-size", "unlit-level"})
+            if (parser.isSet(option(name)))
+                throw UsageError{QStringLiteral("--%1 is for dots made from a colour, not for the --%2 picture")
+                                     .arg(QLatin1String(name), QLatin1String(picture))};
+    }
+}
+
 Request requestOf(const QCommandLineParser& parser) {
     Request request;
     QStringList arguments = parser.positionalArguments();
@@ -249,6 +283,7 @@ Request requestOf(const QCommandLineParser& parser) {
                                  .arg(quoted(parser.value(QStringLiteral("align"))))};
     }
     request.markup = parser.isSet(QStringLiteral("markup"));
+    readDotStyleOptions(parser, request);
     return request;
 }
 
@@ -338,9 +373,33 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("with --rows, where a shorter line sits: left, center or right; ") +
              fromSettings(KeyId::PanelAlign, QStringLiteral("left")),
          QStringLiteral("WHERE")},
-        {QStringLiteral("lit"), QStringLiteral("lit dot image (BMP, ICO, JPEG, GIF or PNG); default: the built-in dot"),
+        {QStringLiteral("lit"),
+         QStringLiteral("lit dot image (BMP, ICO, JPEG, GIF or PNG); a colour from the settings file gives way to it "
+                        "and to --unlit; default: the built-in dot"),
          QStringLiteral("FILE")},
         {QStringLiteral("unlit"), QStringLiteral("unlit dot image; default: the built-in dot"), QStringLiteral("FILE")},
+        {QStringLiteral("color"),
+         QStringLiteral("make both dots from a colour, in place of the dot pictures: %1 or #RRGGBB; not with --lit "
+                        "or --unlit; default: the settings file's [Panel] Color unless --lit or --unlit is given, "
+                        "else the dot pictures")
+             .arg(presetNames()),
+         QStringLiteral("COLOR")},
+        {QStringLiteral("shape"),
+         QStringLiteral("the shape of dots made from a colour: round or square; needs a colour (--color or the "
+                        "settings file's); ") +
+             fromSettings(KeyId::PanelShape, QStringLiteral("round")),
+         QStringLiteral("SHAPE")},
+        {QStringLiteral("dot-size"),
+         QStringLiteral("the size of dots made from a colour, %1 pixels a side, and so the cell size; needs a "
+                        "colour; ")
+                 .arg(range(KeyId::PanelDotSize)) +
+             fromSettings(KeyId::PanelDotSize),
+         QStringLiteral("N")},
+        {QStringLiteral("unlit-level"),
+         QStringLiteral("the unlit dot's brightness, %1 per cent of the colour; needs a colour; ")
+                 .arg(range(KeyId::PanelUnlit)) +
+             fromSettings(KeyId::PanelUnlit),
+         QStringLiteral("N")},
         {QStringLiteral("format"),
          QStringLiteral("format of an OUTPUT of -: %1; default: png").arg(outputTypeNames({})),
          QStringLiteral("FORMAT")},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/panel.h"
+#include "dots/dotstyle.h"
 #include "platform/filetypes.h"
 #include "scroll/animationsettings.h"
 #include "scroll/cheaderencoder.h"
@@ -66,6 +67,11 @@ struct Request {
     std::optional<int> lines;
     std::optional<board::PanelAlign> align;
     bool markup = false; // colour marks in the message
+    // Dots made from a colour in place of both dot pictures, and how they look.
+    std::optional<QRgb> color;
+    std::optional<dots::DotShape> shape;
+    std::optional<int> dotSize;    // pixels a side
+    std::optional<int> unlitLevel; // per cent
 };
 
 // What a command line asks for.

@@ -60,19 +60,30 @@ private slots:
         QTest::addColumn<int>("colours");
         QTest::addColumn<int>("setting");
         QTest::addColumn<int>("colorType");
-        QTest::newRow("2 colours, fastest") << 2 << 1 << 3;
-        QTest::newRow("14 colours, default") << 14 << 0 << 3;
-        QTest::newRow("256 colours, smallest") << 256 << 2 << 3;
-        QTest::newRow("257 colours") << 257 << 0 << 2;
+        QTest::addColumn<int>("lateColours");
+        QTest::addColumn<int>("bitDepth");
+        QTest::newRow("2 colours, fastest") << 2 << 1 << 3 << 0 << 1;
+        QTest::newRow("14 colours, default") << 14 << 0 << 3 << 0 << 4;
+        QTest::newRow("256 colours, smallest") << 256 << 2 << 3 << 0 << 8;
+        QTest::newRow("257 colours") << 257 << 0 << 2 << 0 << 8;
+        // Colours first met in the last row: the indices take more bits than the rows above needed.
+        QTest::newRow("a third colour at the end") << 2 << 0 << 3 << 1 << 2;
+        QTest::newRow("a 17th colour at the end") << 2 << 0 << 3 << 15 << 8;
+        QTest::newRow("a 257th colour at the end") << 2 << 0 << 2 << 255 << 8;
     }
     void pngsHoldTheAreasPixelsExactly() {
         QFETCH(int, colours);
         QFETCH(int, setting);
         QFETCH(int, colorType);
-        const platform::Surface surface = surfaceOf(61, 40, colours);
+        QFETCH(int, lateColours);
+        QFETCH(int, bitDepth);
+        platform::Surface surface = surfaceOf(61, 40, colours);
+        for (int i = 0; i < lateColours; ++i)
+            surface.image().setPixel(59 - i % 60, 38 - i / 60, qRgb(i, 255 - i, 128));
         // An area smaller than the surface: the pixels outside it stay out of the file and its palette.
         QVERIFY(codec::DCSavetoPNG(surface, 60, 39, path("area.png"), uint8_t(setting)).ok());
         const QByteArray png = testsupport::readAll(path("area.png"));
+        QCOMPARE(int(png[24]), bitDepth);
         QCOMPARE(int(png[25]), colorType);
         QCOMPARE(QImage::fromData(png, "png").convertToFormat(QImage::Format_RGB32),
                  surface.image().copy(0, 0, 60, 39));

@@ -2,11 +2,16 @@
 #include "board/fontface.h"
 #include "platform/commondialogs.h"
 #include "platform/messagebox.h"
+#include "platform/numberinput.h"
 #include "app/frmMain.h"
+#include "tests/testsupport.h"
 #include "tests/testwindow.h"
 
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -16,6 +21,7 @@ using app::frmMain;
 using app::Settings;
 using platform::DialogAnswer;
 using platform::DialogRequest;
+using testsupport::readAll;
 
 class TestFrmMainDots : public QObject {
     Q_OBJECT
@@ -45,6 +51,29 @@ private:
         return QSize(dot.ScaleWidth(), dot.ScaleHeight());
     }
 
+    QString iniPath() const { return m_folder.filePath(QStringLiteral("Lumidot.Ini")); }
+
+    static QImage dot(frmMain& window, int index) { return window.boardState().Dot[index].image(); }
+
+    // Opens the dot boxes' menu with the right button on box, as the desktop sends it.
+    static void rightClick(QWidget* box) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(box, &event);
+    }
+
+    // Opens the dot boxes' menu and picks a caption from it, as a click on it would.
+    static void choose(frmMain& window, const QString& caption) {
+        rightClick(window.Dot[0]);
+        QVERIFY(window.DotMenu->isVisible());
+        window.DotMenu->hide();
+        for (QAction* action : window.DotMenu->actions())
+            if (action->text() == caption) {
+                QVERIFY2(action->isEnabled(), qPrintable(caption));
+                return action->trigger();
+            }
+        QFAIL(qPrintable(caption));
+    }
+
 private slots:
     void initTestCase() {
         board::registerJapaneseFaceSubstitutions();
@@ -61,6 +90,7 @@ private slots:
     }
 
     void init() {
+        QFile::remove(iniPath());
         m_messages.clear();
         m_requests.clear();
         m_answer = DialogAnswer();
@@ -142,6 +172,149 @@ private slots:
         QCOMPARE(window->boardState().Dot[1].image(), dot);
         QCOMPARE(window->Dot[1]->size(), QSize(10, 10));
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // A preset makes both dots at once (8 pixels, the unlit one at 15 %: 255 × 0.15 = 38.25), stores only the
+    // dots' keys, draws the next board and comes back at the next start; 絵に戻す brings back the built-in dots.
+    void aColourMakesBothDotsAndComesBack() {
+        auto window = testwindow::startMainWindow();
+        window->CHK[0]->click(); // italic, in the record only: 開始 stores it, a colour does not
+        const QByteArray before = readAll(iniPath());
+        QVERIFY(before.contains("\nColor=\n"));
+        choose(*window, "緑");
+        const QRgb green = qRgb(0, 255, 0), dimGreen = qRgb(0, 38, 0), black = qRgb(0, 0, 0);
+        QCOMPARE(dot(*window, 0).size(), QSize(8, 8));
+        QCOMPARE(dot(*window, 0).pixel(3, 3), green);
+        QCOMPARE(dot(*window, 0).pixel(0, 0), black);
+        QCOMPARE(dot(*window, 1).pixel(3, 3), dimGreen);
+        QCOMPARE(window->Dot[0]->size(), QSize(10, 10));
+        QCOMPARE(readAll(iniPath()), QByteArray(before).replace("\nColor=\n", "\nColor=green\n"));
+
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        const QImage board = window->boardState().Board.image();
+        QSet<QRgb> colors;
+        for (int y = 0; y < board.height(); ++y)
+            for (int x = 0; x < board.width(); ++x)
+                colors.insert(board.pixel(x, y) & 0xFFFFFF);
+        QVERIFY(colors.contains(green & 0xFFFFFF) && colors.contains(dimGreen & 0xFFFFFF));
+        for (const QRgb color : colors)
+            QVERIFY2(qRed(color) == 0 && qBlue(color) == 0, qPrintable(QString::number(color, 16)));
+
+        window.reset();
+        window = testwindow::startMainWindow();
+        QCOMPARE(dot(*window, 0).pixel(3, 3), green);
+        QCOMPARE(dot(*window, 1).pixel(3, 3), dimGreen);
+        choose(*window, "絵に戻す");
+        const board::BoardState builtin = testsupport::windowBoard();
+        QCOMPARE(dot(*window, 0), builtin.Dot[0].image());
+        QCOMPARE(dot(*window, 1), builtin.Dot[1].image());
+        QVERIFY(readAll(iniPath()).contains("\nColor=\n"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // 絵に戻す brings back the pictures the boxes held before the first colour. A picture loaded while a colour
+    // is in use turns the colour off (stored); the other box keeps its dot.
+    void picturesAndColoursTakeTurns() {
+        auto window = testwindow::startMainWindow();
+        const QString blue = picture("blue12.png", 12, qRgb(0, 0, 255));
+        drop(window->Area[0], {blue});
+        choose(*window, "赤");
+        choose(*window, "青");
+        QCOMPARE(dot(*window, 0).pixel(3, 3), qRgb(0, 80, 255));
+        choose(*window, "絵に戻す");
+        QCOMPARE(dot(*window, 0), QImage(blue).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(dot(*window, 1), testsupport::windowBoard().Dot[1].image());
+        QCOMPARE(app::readSettings(iniPath()).PanelColor, QString());
+
+        choose(*window, "赤");
+        drop(window->Dot[1], {picture("green6.png", 6, qRgb(0, 255, 0))});
+        QCOMPARE(dot(*window, 1).size(), QSize(6, 6));
+        QCOMPARE(dot(*window, 0).pixel(3, 3), qRgb(255, 0, 0));
+        QCOMPARE(app::readSettings(iniPath()).PanelColor, QString());
+        rightClick(window->Area[1]);
+        QVERIFY(window->DotMenu->isVisible());
+        for (QAction* action : window->DotMenu->actions())
+            if (action->text() == "絵に戻す")
+                QVERIFY(!action->isEnabled());
+    }
+
+    // The menu key and Shift+F10 on a dot box's "..." open the dot boxes' menu; F10 alone does not.
+    void theDotMenuFromTheKeyboard() {
+        auto window = testwindow::startMainWindow();
+        for (QPushButton* browse : window->DBTN)
+            for (const auto& [key, modifiers] :
+                 {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+                browse->setFocus();
+                QTest::keyClick(browse, key, modifiers);
+                QVERIFY(window->DotMenu->isVisible());
+                window->DotMenu->hide();
+            }
+        QTest::keyClick(window->DBTN[0], Qt::Key_F10);
+        QVERIFY(!window->DotMenu->isVisible());
+        QVERIFY(m_requests.isEmpty());
+    }
+
+    // 色を選ぶ... starts the colour dialog from the colour in use (RGB with red in the low byte); a cancel
+    // changes nothing, a chosen colour makes both dots.
+    void theColourDialogStartsFromTheColourInUse() {
+        QList<DialogRequest> asked;
+        DialogAnswer answer;
+        const platform::DialogHandler previous = platform::setColorDialogHandler([&](const DialogRequest& request) {
+            asked << request;
+            return answer;
+        });
+        auto window = testwindow::startMainWindow();
+        choose(*window, "橙");
+        choose(*window, "色を選ぶ...");
+        QCOMPARE(dot(*window, 0).pixel(3, 3), qRgb(255, 150, 0)); // cancelled
+        answer = {true, {}, 0, 0x123456};
+        choose(*window, "色を選ぶ...");
+        platform::setColorDialogHandler(previous);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].kind, platform::DialogKind::Color);
+        QCOMPARE(asked[0].flags, uint32_t(platform::CcRgbInit));
+        QCOMPARE(asked[0].color, 0x0096FF); // amber, 255 150 0
+        QCOMPARE(asked[0].owner, window.get());
+        QCOMPARE(dot(*window, 0).pixel(3, 3), qRgb(0x56, 0x34, 0x12));
+        QCOMPARE(app::readSettings(iniPath()).PanelColor, QStringLiteral("#563412"));
+    }
+
+    // 四角 and 大きさ... remake both dots and store them; the size is asked through the number question, from
+    // the size in use within 2 to 64, and a cancel keeps it. Without a colour they do nothing, so they are off.
+    void shapeAndSizeRemakeTheDots() {
+        QList<platform::NumberRequest> asked;
+        std::optional<int> answer;
+        const platform::NumberHandler previous =
+            platform::setNumberInputHandler([&](const platform::NumberRequest& request) {
+                asked << request;
+                return answer;
+            });
+        auto window = testwindow::startMainWindow();
+        rightClick(window->Dot[1]);
+        for (QAction* action : window->DotMenu->actions())
+            if (action->text() == "四角" || action->text() == "大きさ...")
+                QVERIFY(!action->isEnabled());
+        choose(*window, "赤");
+        choose(*window, "四角");
+        QCOMPARE(dot(*window, 0).pixel(0, 0), qRgb(255, 0, 0)); // a square dot fills its corner
+        QCOMPARE(dot(*window, 0).pixel(7, 0), qRgb(0, 0, 0));
+        choose(*window, "大きさ...");
+        QCOMPARE(dot(*window, 0).size(), QSize(8, 8)); // cancelled
+        answer = 12;
+        choose(*window, "大きさ...");
+        platform::setNumberInputHandler(previous);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].value, 8);
+        QCOMPARE(asked[0].lowest, 2);
+        QCOMPARE(asked[0].highest, 64);
+        QCOMPARE(asked[0].owner, window.get());
+        QCOMPARE(dot(*window, 0).size(), QSize(12, 12));
+        QCOMPARE(dot(*window, 1).size(), QSize(12, 12));
+        const app::SettingsRecord stored = app::readSettings(iniPath());
+        QCOMPARE(stored.PanelDotSize, 12);
+        QCOMPARE(stored.PanelShape, dots::DotShape::Square);
+        QTest::mouseClick(window->BTN[0], Qt::LeftButton);
+        QCOMPARE(int(window->boardState().CellWidth), 12);
     }
 
     void dotBoxesTakeOnlyFileDrags() {

@@ -6,6 +6,7 @@
 
 #include <libdeflate.h>
 
+#include <memory>
 #include <vector>
 
 using codec::PngColor;
@@ -164,32 +165,39 @@ private slots:
         QTest::addColumn<int>("colours");
         QTest::addColumn<bool>("translucent");
         QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
         QTest::addColumn<int>("bitDepth");
         QTest::addColumn<int>("effort");
         const int palette = int(PngColor::Palette);
         const int fastest = int(PngEffort::Fastest), normal = int(PngEffort::Default);
         const int smallest = int(PngEffort::Smallest);
         // Widths with whole blocks of eight pixels and a part-filled last byte at every packed depth.
-        QTest::newRow("2 colours, 1 bit") << palette << 2 << false << 13 << 1 << fastest;
-        QTest::newRow("3 colours, 2 bits") << palette << 3 << false << 11 << 2 << normal;
-        QTest::newRow("16 colours, 4 bits") << palette << 16 << false << 13 << 4 << smallest;
-        QTest::newRow("4 colours, whole bytes") << palette << 4 << false << 16 << 2 << fastest;
-        QTest::newRow("17 colours, 8 bits") << palette << 17 << false << 3 << 8 << normal;
-        QTest::newRow("256 colours, translucent") << palette << 256 << true << 31 << 8 << fastest;
-        QTest::newRow("one colour, translucent") << palette << 1 << true << 9 << 1 << normal;
-        QTest::newRow("rgb") << int(PngColor::Rgb) << 0 << false << 17 << 8 << normal;
-        QTest::newRow("rgba") << int(PngColor::Rgba) << 0 << true << 11 << 8 << smallest;
+        QTest::newRow("2 colours, 1 bit") << palette << 2 << false << 13 << 23 << 1 << fastest;
+        QTest::newRow("3 colours, 2 bits") << palette << 3 << false << 11 << 23 << 2 << normal;
+        QTest::newRow("16 colours, 4 bits") << palette << 16 << false << 13 << 23 << 4 << smallest;
+        QTest::newRow("4 colours, whole bytes") << palette << 4 << false << 16 << 23 << 2 << fastest;
+        QTest::newRow("17 colours, 8 bits") << palette << 17 << false << 3 << 23 << 8 << normal;
+        QTest::newRow("256 colours, translucent") << palette << 256 << true << 31 << 23 << 8 << fastest;
+        QTest::newRow("one colour, translucent") << palette << 1 << true << 9 << 23 << 1 << normal;
+        QTest::newRow("rgb") << int(PngColor::Rgb) << 0 << false << 17 << 23 << 8 << normal;
+        QTest::newRow("rgba") << int(PngColor::Rgba) << 0 << true << 11 << 23 << 8 << smallest;
+        // Large enough to be compressed in pieces on several threads and joined into one stream: Huffman
+        // blocks, and stored blocks for pixels that do not compress.
+        QTest::newRow("pieces, 3 colours") << palette << 3 << false << 9001 << 300 << 2 << fastest;
+        QTest::newRow("pieces, 256 colours") << palette << 256 << true << 1501 << 400 << 8 << smallest;
+        QTest::newRow("pieces, rgb") << int(PngColor::Rgb) << 0 << false << 700 << 300 << 8 << normal;
     }
     void stillPicturesDecodeToTheirPixels() {
         QFETCH(int, color);
         QFETCH(int, colours);
         QFETCH(bool, translucent);
         QFETCH(int, width);
+        QFETCH(int, height);
         QFETCH(int, bitDepth);
         QFETCH(int, effort);
         Picture picture;
         picture.palette = paletteOf(colours, translucent);
-        picture.header = {uint32_t(width), 23, PngColor(color), picture.palette};
+        picture.header = {uint32_t(width), uint32_t(height), PngColor(color), picture.palette};
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         PngStream stream(buffer, PngEffort(effort));
@@ -203,6 +211,16 @@ private slots:
                  qsizetype(4 + (color == int(PngColor::Palette) ? 1 : 0) + (translucent && colours ? 1 : 0)));
         QCOMPARE(chunks.back().type, QByteArray("IEND"));
         QCOMPARE(int(chunks.front().data[8]), bitDepth);
+        // One zlib stream whose checksum holds, read by another inflater than the PNG decoder's.
+        const QByteArray& idat = chunks[chunks.size() - 2].data;
+        QCOMPARE(chunks[chunks.size() - 2].type, QByteArray("IDAT"));
+        const size_t rowBytes = (size_t(width) * size_t(bitDepth * codec::pngBytesPerPixel(PngColor(color))) + 7) / 8;
+        std::vector<uint8_t> inflated((rowBytes + 1) * size_t(height));
+        const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+            libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+        QCOMPARE(libdeflate_zlib_decompress(inflater.get(), idat.constData(), size_t(idat.size()), inflated.data(),
+                                            inflated.size(), nullptr),
+                 LIBDEFLATE_SUCCESS);
         const QImage decoded = QImage::fromData(buffer.data(), "png");
         QCOMPARE(decoded.dotsPerMeterX(), 3780);
         QCOMPARE(decoded.dotsPerMeterY(), 3780);
@@ -273,6 +291,7 @@ private slots:
         QTest::newRow("a frame beyond the picture") << 4;
         QTest::newRow("a still picture in an animation") << 5;
         QTest::newRow("a palette of 257 colours") << 6;
+        QTest::newRow("packed rows of another size than the picture's") << 7;
     }
     void callsOutOfOrderFail() {
         QFETCH(int, mistake);
@@ -310,6 +329,11 @@ private slots:
         case 6:
             ok = stream.begin(picture.header);
             break;
+        case 7: {
+            const std::vector<uint8_t> packed(4 * 2 - 1); // four rows of a filter byte and 4 pixels at 1 bit
+            ok = stream.begin(picture.header) && stream.writePackedImage(packed);
+            break;
+        }
         }
         QVERIFY(!ok);
         QCOMPARE(stream.error(), PngStream::Error::Misuse);

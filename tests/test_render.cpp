@@ -137,8 +137,9 @@ private:
     QString path(const QString& name) const { return m_folder.filePath(name); }
 
     // What the window saves after pressing 開始 `presses` times with message.
-    QString savedByTheWindow(const QString& message, int presses, const QString& name) {
+    QString savedByTheWindow(const QString& message, int presses, const QString& name, const QString& color) {
         app::LoadSettings();
+        app::Settings.PanelColor = color; // as the dot boxes' menu leaves it
         app::SaveSettings();
         app::frmMain window;
         window.Form_Load();
@@ -180,6 +181,7 @@ private slots:
         QVERIFY(testsupport::writeAll(path("bad.ini"), "[Font]\nSize=abc\n"));
         QVERIFY(testsupport::writeAll(path("latin1.txt"), "caf\xe9\n"));
         QVERIFY(testsupport::writeAll(path("markup.ini"), "[Panel]\nMarkup=1\n"));
+        QVERIFY(testsupport::writeAll(path("ok.ini"), "[Panel]\nShape=Square\n"));
         QVERIFY(renders({"Hi", path("hi.png")}));
     }
 
@@ -187,18 +189,29 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("presses");
         QTest::addColumn<QString>("name");
-        QTest::newRow("short message, png") << "Sample" << 1 << "short.png";
-        QTest::newRow("short message, bmp") << "Sample" << 1 << "short.bmp";
+        QTest::addColumn<QString>("color"); // [Panel] Color; the last row leaves the file without one
+        QTest::newRow("green dots, png") << "Sample" << 1 << "green.png"
+                                         << "green";
+        QTest::newRow("dots of a colour of one's own, gif") << "Sample" << 1 << "own.gif"
+                                                            << "#3366CC";
+        QTest::newRow("short message, png") << "Sample" << 1 << "short.png"
+                                            << "";
+        QTest::newRow("short message, bmp") << "Sample" << 1 << "short.bmp"
+                                            << "";
         // Wider than the window's first mask: the window shows it whole from the second press on.
-        QTest::newRow("long message, png") << QString(60, QLatin1Char('W')) << 2 << "long.png";
-        QTest::newRow("the sign, gif") << "Sample" << 1 << "sign.gif";
-        QTest::newRow("the sign, webp") << "Sample" << 1 << "sign.webp";
+        QTest::newRow("long message, png") << QString(60, QLatin1Char('W')) << 2 << "long.png"
+                                           << "";
+        QTest::newRow("the sign, gif") << "Sample" << 1 << "sign.gif"
+                                       << "";
+        QTest::newRow("the sign, webp") << "Sample" << 1 << "sign.webp"
+                                        << "";
     }
     void outputEqualsWhatTheWindowSaves() {
         QFETCH(QString, message);
         QFETCH(int, presses);
         QFETCH(QString, name);
-        const QString fromWindow = savedByTheWindow(message, presses, "window-" + name);
+        QFETCH(QString, color);
+        const QString fromWindow = savedByTheWindow(message, presses, "window-" + name, color);
         QVERIFY(renders({"--settings", app::Settings.IniPath, message, path("render-" + name)}));
         QVERIFY(!readAll(fromWindow).isEmpty());
         QCOMPARE(readAll(path("render-" + name)), readAll(fromWindow));
@@ -261,6 +274,17 @@ private slots:
         QTest::newRow("an unknown colour mark") << QStringList{"--markup", "{purple}Hi", "x.png"} << 1 << "" << "\"{purple}\" cannot be read";
         QTest::newRow("a colour mark left open") << QStringList{"--markup", "Hi{red", "x.h"} << 1 << "" << "\"{red\" cannot be read";
         QTest::newRow("marks from the settings file") << QStringList{"--settings", "markup.ini", "{#12345}Hi", "x.gif"} << 1 << "" << "\"{#12345}\"";
+        QTest::newRow("unknown colour") << QStringList{"--color", "crimson", "Hi", "x.png"} << 2 << "" << "--color must be red, amber, yellow, green, blue, white or #RRGGBB";
+        QTest::newRow("colour without #") << QStringList{"--color", "FF0000", "Hi", "x.png"} << 2 << "" << "--color";
+        QTest::newRow("colour and a lit picture") << QStringList{"--color", "red", "--lit", "ok.png", "Hi", "x.png"} << 2 << "" << "--color or --lit";
+        QTest::newRow("colour and an unlit picture") << QStringList{"--unlit", "ok.png", "--color", "red", "Hi", "x.png"} << 2 << "" << "--color or --unlit";
+        QTest::newRow("unknown shape") << QStringList{"--color", "red", "--shape", "oval", "Hi", "x.png"} << 2 << "" << "--shape must be round or square";
+        QTest::newRow("dot too small") << QStringList{"--color", "red", "--dot-size", "1", "Hi", "x.png"} << 2 << "" << "--dot-size must be a number from 2 to 64";
+        QTest::newRow("dot size not whole") << QStringList{"--color", "red", "--dot-size", "8.5", "Hi", "x.png"} << 2 << "" << "--dot-size must be a whole number";
+        QTest::newRow("unlit level too high") << QStringList{"--color", "red", "--unlit-level", "101", "Hi", "x.png"} << 2 << "" << "--unlit-level must be a number from 0 to 100";
+        QTest::newRow("shape without a colour") << QStringList{"--shape", "square", "Hi", "x.png"} << 2 << "" << "--shape is for dots made from a colour: give --color";
+        QTest::newRow("dot size with a picture") << QStringList{"--lit", "ok.png", "--dot-size", "8", "Hi", "x.png"} << 2 << "" << "--dot-size is for dots made from a colour, not for the --lit picture";
+        QTest::newRow("unlit level, a settings file without a colour") << QStringList{"--settings", "ok.ini", "--unlit-level", "40", "Hi", "x.png"} << 2 << "" << "the settings file has no [Panel] Color";
         // clang-format on
     }
     void exitStatusAndStreams() {
@@ -288,6 +312,88 @@ private slots:
         QVERIFY2(onlyOwnEnglishMessages(outcome.errors), qPrintable(outcome.errors));
         QCOMPARE(outcome.errors.contains(QLatin1String("Try 'lumidot-render --help'.")), status == 2);
         QVERIFY(QDir(m_folder.path()).entryList({"x.*"}).isEmpty());
+    }
+
+    // Dots made from a colour: every cell of the board is the lit or the unlit dot, their centres the colour at
+    // 100 % and at the unlit level (hand-worked: 255 × 15 % = 38.25, × 40 % = 102, × 50 % = 127.5, rounded up),
+    // a round dot's corners black, a square dot's right column black; the settings file's colour gives way to
+    // the command line's and to a dot picture. QImage's PNG reader, not this program's, reads the board.
+    void colourDotsLightTheirCells_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("settings"); // the [Panel] section of a settings file; empty: none
+        QTest::addColumn<int>("cell");
+        QTest::addColumn<QRgb>("lit");
+        QTest::addColumn<QRgb>("unlit");
+        QTest::addColumn<QString>("shape"); // round, square, or picture
+        const QByteArray blueSix = "Color=#0000FF\nDotSize=6\nUnlit=50\n";
+        QImage white(6, 6, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QVERIFY(white.save(path("white6.png")));
+        const QRgb builtinUnlit = ui::builtinUnlitDot().pixel(2, 2); // cut to the 6-pixel cell
+        // clang-format off
+        QTest::newRow("#FF0000, 8 pixels") << QStringList{"--color", "#FF0000", "--dot-size", "8"} << QByteArray() << 8 << qRgb(255, 0, 0) << qRgb(38, 0, 0) << "round";
+        QTest::newRow("unlit level 40") << QStringList{"--color", "#FF0000", "--unlit-level", "40"} << QByteArray() << 8 << qRgb(255, 0, 0) << qRgb(102, 0, 0) << "round";
+        QTest::newRow("square, 5 pixels") << QStringList{"--color", "#00FF00", "--shape", "square", "--dot-size", "5"} << QByteArray() << 5 << qRgb(0, 255, 0) << qRgb(0, 38, 0) << "square";
+        QTest::newRow("from the settings file") << QStringList{} << blueSix << 6 << qRgb(0, 0, 255) << qRgb(0, 0, 128) << "round";
+        QTest::newRow("the command line's colour wins") << QStringList{"--color", "#FF0000", "--unlit-level", "40"} << blueSix << 6 << qRgb(255, 0, 0) << qRgb(102, 0, 0) << "round";
+        QTest::newRow("a lit picture wins over the file's colour") << QStringList{"--lit", path("white6.png")} << blueSix << 6 << qRgb(255, 255, 255) << builtinUnlit << "picture";
+        // clang-format on
+    }
+    void colourDotsLightTheirCells() {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, settings);
+        QFETCH(int, cell);
+        QFETCH(QRgb, lit);
+        QFETCH(QRgb, unlit);
+        QFETCH(QString, shape);
+        const QString file = path(QStringLiteral("colour-%1.png").arg(++m_runs));
+        if (!settings.isEmpty()) {
+            QVERIFY(testsupport::writeAll(path("colour.ini"), "[Panel]\n" + settings));
+            options << "--settings" << path("colour.ini");
+        }
+        QVERIFY(renders(options << "Hi" << file));
+        const QImage board(file);
+        QVERIFY(!board.isNull());
+        QCOMPARE(board.width() % cell, 0);
+        QCOMPARE(board.height() % cell, 0);
+        QSet<QRgb> centres;
+        const int middle = (cell - 1) / 2;
+        for (int y = 0; y < board.height(); y += cell)
+            for (int x = 0; x < board.width(); x += cell) {
+                centres.insert(board.pixel(x + middle, y + middle));
+                if (shape == "round")
+                    QCOMPARE(board.pixel(x, y), qRgb(0, 0, 0));
+            }
+        QCOMPARE(centres, (QSet<QRgb>{lit, unlit}));
+        if (shape == "square")
+            for (int y = 0; y < board.height(); ++y)
+                QCOMPARE(board.pixel(cell - 1, y), qRgb(0, 0, 0));
+    }
+
+    // Each preset lights its dots in its colour: the lit centre's strongest channel is the colour's own.
+    void presetColours_data() {
+        QTest::addColumn<QString>("color");
+        QTest::addColumn<QString>("strongest"); // the channels at 255, above the others
+        for (const auto& [color, strongest] :
+             {std::pair{"red", "r"}, {"amber", "r"}, {"yellow", "r"}, {"green", "g"}, {"blue", "b"}, {"white", "rgb"}})
+            QTest::newRow(color) << QString::fromLatin1(color) << QString::fromLatin1(strongest);
+    }
+    void presetColours() {
+        QFETCH(QString, color);
+        QFETCH(QString, strongest);
+        const QString file = path("preset-" + color + ".png");
+        QVERIFY(renders({"--color", color, "Hi", file}));
+        const QImage board(file);
+        QRgb brightest = 0; // the lit dot's centre is the brightest cell centre
+        for (int y = 3; y < board.height(); y += 8)
+            for (int x = 3; x < board.width(); x += 8)
+                if (qGray(board.pixel(x, y)) > qGray(brightest))
+                    brightest = board.pixel(x, y);
+        const int channels[] = {qRed(brightest), qGreen(brightest), qBlue(brightest)};
+        for (int i = 0; i < 3; ++i) {
+            const bool strong = strongest.contains(QLatin1Char("rgb"[i]));
+            QVERIFY2(strong ? channels[i] == 255 : channels[i] < 255, qPrintable(QString::number(brightest, 16)));
+        }
     }
 
     // A panel's board is exactly its rows high, whatever the face and the message; no rows is today's board.
@@ -400,25 +506,29 @@ private slots:
     }
 
     // With generated dots (the settings file's [Panel] Color), a mark's cells take the dot generated in its
-    // colour: here a square of 6 × 6 pixels, green but for the black gap along its right and bottom edges.
+    // colour: here squares of 6 × 6 pixels, green but for the black gap along their right and bottom edges,
+    // and no cell in the sign's own red.
     void marksTakeGeneratedDotsInTheirColour() {
         QVERIFY(testsupport::writeAll(path("generated.ini"), "[Panel]\nColor=red\nShape=Square\nDotSize=6\nUnlit=0\n"));
         QVERIFY(renders({"--settings", path("generated.ini"), "--markup", "{green}H", path("generated.png")}));
-        QVERIFY(renders({"H", path("plain-h.png")}));
-        const QImage board(path("generated.png"));
-        const QImage plain(path("plain-h.png"));
-        const QSize cell = ui::builtinLitDot().size();
-        QImage greenDot(6, 6, QImage::Format_RGB32);
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 6; ++x)
-                greenDot.setPixel(x, y, x < 5 && y < 5 ? qRgb(0, 255, 0) : qRgb(0, 0, 0));
+        const QImage board = QImage(path("generated.png")).convertToFormat(QImage::Format_RGB32);
+        const auto dotIn = [](QRgb colour) {
+            QImage dot(6, 6, QImage::Format_RGB32);
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 6; ++x)
+                    dot.setPixel(x, y, x < 5 && y < 5 ? colour : qRgb(0, 0, 0));
+            return dot;
+        };
         int green = 0;
-        for (int y = 0; y < plain.height() / cell.height(); ++y)
-            for (int x = 0; x < plain.width() / cell.width(); ++x)
-                if (board.copy(QRect(x * cell.width(), y * cell.height(), 6, 6))
-                        .convertToFormat(QImage::Format_RGB32) == greenDot)
-                    ++green;
+        int red = 0;
+        for (int y = 0; y + 6 <= board.height(); y += 6)
+            for (int x = 0; x + 6 <= board.width(); x += 6) {
+                const QImage cell = board.copy(QRect(x, y, 6, 6));
+                green += cell == dotIn(qRgb(0, 255, 0));
+                red += cell == dotIn(qRgb(255, 0, 0));
+            }
         QVERIFY(green > 10);
+        QCOMPARE(red, 0);
     }
 
     // The panel window's check box turns the marks on; the window then draws what lumidot-render draws from

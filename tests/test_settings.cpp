@@ -237,6 +237,8 @@ void TestSettings::badNumberRaises_data() {
     QTest::newRow("word delay") << settingsFile({{"Animation/Delay", "fast"}}) << "[Animation] Delay" << "fast" << 13;
     QTest::newRow("unknown direction") << settingsFile({{"Animation/Direction", "Sideways"}})
                                        << "[Animation] Direction" << "Sideways" << 13;
+    QTest::newRow("unknown colour") << settingsFile({{"Panel/Color", "crimson"}}) << "[Panel] Color" << "crimson" << 13;
+    QTest::newRow("colour without #") << settingsFile({{"Panel/Color", "FF0000"}}) << "[Panel] Color" << "FF0000" << 13;
     // clang-format on
 }
 
@@ -272,6 +274,8 @@ void TestSettings::animationNumbersTakeTheNearestValue_data() {
     QTest::newRow("step 0") << "Animation/Step" << "0" << "1";
     QTest::newRow("negative panel") << "Animation/Panel" << "-1" << "0";
     QTest::newRow("panel beyond 16 bits") << "Animation/Panel" << "40000" << "32767";
+    QTest::newRow("dot too large") << "Panel/DotSize" << "200" << "64";
+    QTest::newRow("unlit dot below dark") << "Panel/Unlit" << "-5" << "0";
     // clang-format on
 }
 

@@ -2,7 +2,9 @@
 # Sets everything up, builds and runs the benchmarks (the live preview's on a virtual display, Xvfb).
 #   tools/bench.sh [OPTIONS...]      the Google Benchmark suite, medians of 5 (Google Benchmark options apply)
 #   tools/bench.sh compare [ROUNDS]  lumidot-render side by side with a Pillow script and an ImageMagick
-#                                    pipeline doing the same job, whole processes, medians of ROUNDS (7)
+#                                    pipeline doing the same job, whole processes, medians of ROUNDS (7);
+#                                    a one-letter lumidot-render beside a Qt program that only prints a
+#                                    letter; lumidot-render's time step by step for each output
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -23,10 +25,10 @@ need libbenchmark-dev xvfb xauth
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDOT_BUILD_TESTS=OFF -DLUMIDOT_BUILD_BENCH=ON
 if [ "${1:-}" = compare ]; then
     need python3-pil imagemagick
-    cmake --build build-bench --target lumidot-render lumidot_renderphases
+    cmake --build build-bench --target lumidot-render lumidot_renderphases lumidot_startupfloor
     # Debian's own Python, which has python3-pil, whatever else is first on the PATH.
     exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render \
-        --phases build-bench/bench/lumidot_renderphases --runs "${2:-7}"
+        --phases build-bench/bench/lumidot_renderphases --floor build-bench/bench/lumidot_startupfloor --runs "${2:-7}"
 fi
 cmake --build build-bench --target lumidot_bench lumidot_previewbench
 build-bench/bench/lumidot_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
