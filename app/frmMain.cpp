@@ -10,6 +10,7 @@
 #include "board/rotation.h"
 #include "dialogs/clsDialog.h"
 #include "dots/LoadDotImage.h"
+#include "dots/colourmarks.h"
 #include "platform/clipboard.h"
 #include "platform/errors.h"
 #include "platform/eventboundary.h"
@@ -214,7 +215,8 @@ void frmMain::InitMainWindow() {
 void frmMain::BTN_Click(int16_t Index) {
     switch (Index) {
     case 0:
-        DrawBoard();
+        if (!DrawBoard())
+            break;
         Settings.Mongon = FLD[0]->text();
         Settings.FontName = board::reportedFontName(m_state.TempPic.font());
         Settings.FontSize = board::reportedFontSize(m_state.TempPic.font());
@@ -309,7 +311,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 // The sign as the board shows it now, after the rotations made since the render.
 scroll::Sign frmMain::sign() const {
-    return {m_state.Cells, m_state.CellPictures[0], m_state.CellPictures[1]};
+    return scroll::signOf(m_state);
 }
 
 void frmMain::saveAnimation() {
@@ -548,16 +550,27 @@ void frmMain::ApplyFont() {
     board::applyFont(m_state, DSP[0]->text(), DSP[1]->text(), Settings.Italic != 0, Settings.Tick != 0);
 }
 
-void frmMain::DrawBoard() {
+bool frmMain::DrawBoard() {
+    // A colour mark that cannot be read stops the render before it starts: the board keeps what it showed.
+    board::MarkedText message = board::inOwnColour(FLD[0]->text());
+    if (Settings.PanelMarkup != 0) {
+        if (const platform::Result read = dots::readColourMarks(FLD[0]->text(), message); !read.ok()) {
+            showReport({platform::failureText(read, platform::Language::Japanese)});
+            return false;
+        }
+    }
     const FitBoxesOnExit fit{Board, TempPic};
     const auto refresh = [this] {
         Board->Refresh();
         followBoard();
     };
+    const std::optional<dots::DotStyle> style = dotStyleOf(Settings);
+    const board::LitDotIn litDotIn = [&](QRgb colour) { return dots::litDotIn(colour, m_state.Dot[0].image(), style); };
     const board::Panel panel = panelOf(Settings);
     if (panel.rows == 0) {
-        board::DrawBoard(m_state, FLD[0]->text(), refresh);
-        return;
+        board::DrawBoard(m_state, message, litDotIn, refresh);
+        showReport({});
+        return true;
     }
     // A panel's face that is not installed (any more) gives way to the main window's, and the status says so.
     QStringList report;
@@ -566,14 +579,19 @@ void frmMain::DrawBoard() {
         report << QStringLiteral("パネルの書体 \"%1\" が見つからないため、文字の書体で表示しました").arg(panel.font);
         face = dotFaces().windowFace(m_state.TempPic.font());
     }
-    const board::PanelReport drawn = board::DrawPanelBoard(m_state, FLD[0]->text(), panel, *face, refresh);
+    const board::PanelReport drawn = board::DrawPanelBoard(m_state, message, panel, *face, litDotIn, refresh);
     if (drawn.droppedLines > 0)
         report << QStringLiteral("パネルは %1 行のため、残りの %2 行は表示していません")
                       .arg(panel.lines)
                       .arg(drawn.droppedLines);
     if (!drawn.missingCharacters.isEmpty())
         report << QStringLiteral("表示できない文字: %1").arg(drawn.missingCharacters);
-    // A report stays until the next render; one that has nothing to say puts the name back.
+    showReport(report);
+    return true;
+}
+
+// A report stays until the next render; one that has nothing to say puts the name back.
+void frmMain::showReport(const QStringList& report) {
     if (!report.isEmpty() || m_statusIsReport)
         showStatus(report.isEmpty() ? QStringLiteral("Lumidot") : report.join(QStringLiteral("  ")));
     m_statusIsReport = !report.isEmpty();

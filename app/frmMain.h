@@ -7,6 +7,7 @@
 #include "ui/picturebox.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -86,7 +87,8 @@ private:
     void connectHandlers();
     void InitMainWindow();
     void ApplyFont();
-    void DrawBoard();
+    bool DrawBoard(); // false when the message cannot be drawn: the board stays as it was
+    void showReport(const QStringList& report);
     void showDot(int16_t Index);
     void showStatus(const QString& status);
     void createBoardMenu();
@@ -100,7 +102,7 @@ private:
 
     board::BoardState m_state;
     std::optional<dotfont::FaceLibrary> m_dotFaces;
-    bool m_statusIsReport = false;              // the status line tells what the last panel render could not show
+    bool m_statusIsReport = false;              // the status line tells what the last render could not show
     QPointer<preview::ScrollPreview> m_preview; // at most one; it deletes itself when closed
     // What the dot boxes showed before their dots were made from a colour, for 絵に戻す; nothing after a start
     // with a colour (the built-in dots then).

@@ -8,6 +8,7 @@
 #include "ui/layout.h"
 #include "ui/pictures.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -73,6 +74,9 @@ void frmPanel::createControls() {
                 control = FNT = new QComboBox(this);
             }
             break;
+        case ControlKind::CheckBox:
+            control = MKP = new QCheckBox(caption, this);
+            break;
         case ControlKind::Button:
             control = BTN[i] = new QPushButton(caption, this);
             BTN[i]->setAutoDefault(false);
@@ -96,8 +100,7 @@ void frmPanel::fillFaces(const dotfont::FaceLibrary& faces) {
         QStringList heights;
         for (const int height : face->heights())
             heights << QString::number(height);
-        FNT->addItem(QStringLiteral("%1 (%2)").arg(face->name(), heights.join(QStringLiteral("・"))),
-                     face->name());
+        FNT->addItem(QStringLiteral("%1 (%2)").arg(face->name(), heights.join(QStringLiteral("・"))), face->name());
     }
     QStringList families;
     board::GetFontList(families);
@@ -114,6 +117,7 @@ void frmPanel::Form_Load() {
     if (FNT->findData(Settings.PanelFont) < 0)
         FNT->addItem(Settings.PanelFont, Settings.PanelFont);
     FNT->setCurrentIndex(FNT->findData(Settings.PanelFont));
+    MKP->setChecked(Settings.PanelMarkup != 0);
     BTN[0]->setFocus();
 }
 
@@ -123,6 +127,7 @@ void frmPanel::BTN_Click(int16_t Index) {
             Settings.*NumberBoxes[i].field = NUM[i]->value();
         Settings.PanelAlign = board::PanelAlign(ALN->currentData().toInt());
         Settings.PanelFont = FNT->currentData().toString();
+        Settings.PanelMarkup = MKP->isChecked() ? 1 : 0;
         SaveSettings();
     }
     close();

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -17,8 +18,8 @@ class FaceLibrary;
 namespace app {
 
 // The panel settings window, shown modal: the rows of the LED panel (0: as high as the font's line), the
-// lines the rows split into, their alignment, and the panel's own face. It reads the settings when it loads
-// and stores them only on "保存"; the next 開始 uses them.
+// lines the rows split into, their alignment, the panel's own face, and whether the message carries colour
+// marks. It reads the settings when it loads and stores them only on "保存"; the next 開始 uses them.
 class frmPanel : public QDialog {
     Q_OBJECT
 
@@ -33,6 +34,7 @@ public:
     std::array<QSpinBox*, 2> NUM{}; // rows, lines
     QComboBox* ALN = nullptr;       // alignment
     QComboBox* FNT = nullptr;       // the panel's face; the first entry is the main window's
+    QCheckBox* MKP = nullptr;       // colour marks in the message
     std::array<QPushButton*, 2> BTN{};
 
 private:

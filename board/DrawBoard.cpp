@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
+#include <array>
+
 namespace board {
 
 using platform::Surface;
@@ -35,7 +38,93 @@ QImage cellPicture(const Surface& dot, int16_t width, int16_t height) {
     return cell.image();
 }
 
+// The colour number of each cell of a coloured render, and the further colours that light a cell, in their new
+// numbers' order.
+struct NumberedCells {
+    std::vector<uint8_t> numbers; // columns × rows, row by row
+    QList<QRgb> colours;
+};
+
+// The colour number nearest to column x in row y of the map (0: the row has none), for a lit mask pixel that no
+// character's colour reached.
+class NearestInRow {
+public:
+    NearestInRow(const Surface& map, int32_t columns) : m_map(map), m_columns(columns) {}
+
+    uint8_t at(int32_t x, int32_t y) {
+        if (y != m_row) {
+            // Each column's nearest coloured column on either side, found once a row.
+            m_row = y;
+            m_left.assign(size_t(m_columns), -1);
+            m_right.assign(size_t(m_columns), -1);
+            for (int32_t c = 0, last = -1; c < m_columns; ++c)
+                m_left[size_t(c)] = last = colourAt(c, y) != 0 ? c : last;
+            for (int32_t c = m_columns - 1, next = -1; c >= 0; --c)
+                m_right[size_t(c)] = next = colourAt(c, y) != 0 ? c : next;
+        }
+        const int32_t left = m_left[size_t(x)];
+        const int32_t right = m_right[size_t(x)];
+        if (left < 0 && right < 0)
+            return 0;
+        const bool takeLeft = left >= 0 && (right < 0 || x - left <= right - x);
+        return colourAt(takeLeft ? left : right, y);
+    }
+
+    uint8_t colourAt(int32_t x, int32_t y) const {
+        const int32_t pixel = m_map.Point(x, y);
+        return pixel < 0 ? 0 : uint8_t(pixel & 0xff);
+    }
+
+private:
+    const Surface& m_map;
+    int32_t m_columns;
+    int32_t m_row = -1;
+    std::vector<int32_t> m_left;
+    std::vector<int32_t> m_right;
+};
+
+NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, const Surface& map,
+                          const QList<QRgb>& colours) {
+    NumberedCells result;
+    result.numbers.resize(size_t(columns) * size_t(rows));
+    NearestInRow nearest(map, columns);
+    std::array<bool, MaxCellColour + 1> shown{};
+    for (int32_t y = 0; y < rows; ++y) {
+        for (int32_t x = 0; x < columns; ++x) {
+            if (mask.Point(x, y) != 0)
+                continue;
+            uint8_t number = nearest.colourAt(x, y);
+            if (number == 0)
+                number = nearest.at(x, y);
+            // A number beyond the further colours (none should be) shows the sign's own colour.
+            if (number == 0 || number - 2 >= colours.size())
+                number = 1;
+            result.numbers[size_t(y) * size_t(columns) + size_t(x)] = number;
+            shown[number] = true;
+        }
+    }
+    // Further colours that light no cell take no number: the sign holds the colours it shows.
+    std::array<uint8_t, MaxCellColour + 1> renumbered{0, 1};
+    for (int number = 2; number <= MaxCellColour; ++number) {
+        if (shown[size_t(number)]) {
+            result.colours.append(colours[number - 2]);
+            renumbered[size_t(number)] = uint8_t(result.colours.size() + 1);
+        }
+    }
+    for (uint8_t& number : result.numbers)
+        number = renumbered[number];
+    return result;
+}
+
 } // namespace
+
+std::vector<QRgb> mapColours(const MarkedText& message) {
+    std::vector<QRgb> colours;
+    colours.reserve(message.colourOf.size());
+    for (const uint8_t number : message.colourOf)
+        colours.push_back(qRgb(number, 0, 0));
+    return colours;
+}
 
 BoardState::BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskSize, QSize boardSize)
     : TempPic(maskSize.width(), maskSize.height(), windowColor()), Dot{pictureSurface(litDot),
@@ -50,6 +139,24 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
     drawCells(state, measured.width(), measured.height(), refresh);
 }
 
+void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& litDotIn,
+               const std::function<void()>& refresh) {
+    if (message.colours.isEmpty()) {
+        DrawBoard(state, message.text, refresh);
+        return;
+    }
+    const QSize measured = printAndMeasure(state, message.text);
+    // The message printed once more as the mask has it, each character in its colour number.
+    const std::function<Surface()> printMap = [&] {
+        Surface map(measured.width(), measured.height(), qRgb(0, 0, 0));
+        map.setFont(state.TempPic.font());
+        map.Print(message.text, mapColours(message));
+        return map;
+    };
+    const CellColouring colouring{printMap, message.colours, litDotIn};
+    drawCells(state, measured.width(), measured.height(), refresh, &colouring);
+}
+
 QSize printAndMeasure(BoardState& state, const QString& message) {
     using namespace platform;
 
@@ -60,7 +167,8 @@ QSize printAndMeasure(BoardState& state, const QString& message) {
     return QSize(toInt32(state.SizeMongon.Width()), toInt32(state.SizeMongon.Height()));
 }
 
-void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh) {
+void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh,
+               const CellColouring* colouring) {
     using namespace platform;
 
     const int16_t cellWidth = toInt16(state.Dot[0].ScaleWidth());
@@ -82,15 +190,27 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
     const Surface& unlit = state.Dot[1];
     state.CellPictures = {cellPicture(lit, state.CellWidth, state.CellHeight),
                           cellPicture(unlit, state.CellWidth, state.CellHeight)};
+    state.ColourCellPictures.clear();
     state.Cells = CellGrid{columns, rows, std::vector<uint8_t>(size_t(columns) * size_t(rows))};
     // Bounds and origins are 16-bit: a cell origin beyond 32767 stops the render with an overflow.
     const int16_t lastColumn = toInt16(columns - 1);
+    const int16_t lastRow = lastColumn >= 0 ? toInt16(rows - 1) : int16_t(-1);
+    // The cells' colours, and their dots, once a cell is to be drawn.
+    NumberedCells numbered;
+    std::vector<Surface> colourDots;
+    if (colouring && lastColumn >= 0 && lastRow >= 0) {
+        numbered = numberCells(state.TempPic, columns, rows, colouring->printMap(), colouring->colours);
+        for (const QRgb colour : numbered.colours) {
+            colourDots.push_back(pictureSurface(colouring->litDotIn(colour)));
+            state.ColourCellPictures.push_back(cellPicture(colourDots.back(), state.CellWidth, state.CellHeight));
+        }
+    }
     for (int x = 0; x <= lastColumn; ++x) {
-        const int16_t lastRow = toInt16(rows - 1);
         for (int y = 0; y <= lastRow; ++y) {
-            const bool isLit = state.TempPic.Point(x, y) == 0;
-            state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = isLit;
-            const Surface& source = isLit ? lit : unlit;
+            const size_t cell = size_t(y) * size_t(columns) + size_t(x);
+            const uint8_t colour = colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;
+            state.Cells.lit[cell] = colour;
+            const Surface& source = colour == 0 ? unlit : colour == 1 ? lit : colourDots[colour - 2];
             const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
             const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));
             BitBlt(state.Board, cellLeft, cellTop, state.CellWidth, state.CellHeight, source, 0, 0);

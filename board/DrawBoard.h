@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/cellgrid.h"
+#include "board/markedtext.h"
 #include "board/measuringlabel.h"
 #include "platform/surface.h"
 
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace board {
 
@@ -31,7 +33,13 @@ struct BoardState {
     // starts from them, so a dot chosen after the render does not change the sign until the next one.
     CellGrid Cells;
     std::array<QImage, 2> CellPictures;
+    // The lit cell pictures of further colours: cells of colour n ≥ 2 show ColourCellPictures[n − 2]. Empty
+    // after a render in the sign's own colour alone.
+    std::vector<QImage> ColourCellPictures;
 };
+
+// The lit dot in one of a message's further colours, the size of the lit dot: what its cells are drawn with.
+using LitDotIn = std::function<QImage(QRgb colour)>;
 
 // Renders message into the board: prints it on the mask, measures it, sizes the board to one cell per
 // mask pixel and copies the lit dot into every cell whose mask pixel is black, the unlit dot elsewhere.
@@ -40,10 +48,32 @@ struct BoardState {
 // beyond the surface limit raises error 7 before anything is resized.
 void DrawBoard(BoardState& state, const QString& message, const std::function<void()>& refresh = {});
 
+// DrawBoard for a message whose characters have colours: the board lights exactly the cells DrawBoard lights for
+// message.text, each in the colour of the character that lights its mask pixel (where two characters' pixels
+// meet, the earlier one's), a further colour with litDotIn(colour). Only the further colours that light a cell
+// get a number, in their order in message.colours. A message in the sign's own colour alone is DrawBoard's.
+void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& litDotIn,
+               const std::function<void()>& refresh = {});
+
+// Where the lit cells of a coloured render take their colours from: a surface over the mask whose pixels hold,
+// in their red channel, the colour number of the character that lights the mask pixel there (0 where none
+// does; a lit pixel no character reached takes the nearest colour in its row), printed only once a cell is
+// to be drawn; the further colours, and their lit dots.
+struct CellColouring {
+    const std::function<platform::Surface()>& printMap;
+    const QList<QRgb>& colours;
+    const LitDotIn& litDotIn;
+};
+
 // DrawBoard's two halves. The first prints the message on the mask and measures it (columns × rows); the
-// second sizes the board to one cell per mask pixel, draws the cells from the mask and leaves the mask
-// the size of the board. A render fitted to a panel prints its own mask and shares the second half.
+// second sizes the board to one cell per mask pixel, draws the cells from the mask (lit cells in the colours
+// colouring gives, when it is given) and leaves the mask the size of the board. A render fitted to a panel
+// prints its own mask and shares the second half.
 QSize printAndMeasure(BoardState& state, const QString& message);
-void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh);
+void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh,
+               const CellColouring* colouring = nullptr);
+
+// The colour number of every UTF-16 unit of message, as a colour map holds it.
+std::vector<QRgb> mapColours(const MarkedText& message);
 
 } // namespace board

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <span>
 
 namespace board {
 
@@ -44,14 +46,49 @@ FittedFace fitOutlineFace(const dotfont::Face& face, int bandHeight) {
     return {face.atSize(1), false};
 }
 
+// One line of the message, and where it starts in the message.
+struct Line {
+    QString text;
+    qsizetype start = 0;
+};
+
 // The message's lines: with one band the whole message (its line breaks draw nothing); with more, split
 // at CR LF, CR or LF.
-QStringList linesOf(const QString& message, int bands) {
+std::vector<Line> linesOf(const QString& message, int bands) {
     if (bands == 1)
-        return {message};
+        return {{message, 0}};
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return message.split(lineBreak);
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    for (QRegularExpressionMatchIterator breaks = lineBreak.globalMatch(message); breaks.hasNext();) {
+        const QRegularExpressionMatch found = breaks.next();
+        lines.push_back({message.mid(start, found.capturedStart() - start), start});
+        start = found.capturedEnd();
+    }
+    lines.push_back({message.mid(start), start});
+    return lines;
 }
+
+// The lines as the mask draws them: each band's face, layout and place. A colour map drawn later draws them
+// again.
+struct DrawnLines {
+    struct Band {
+        int top = 0;
+        int height = 0;
+        const dotfont::LineFace* face = nullptr; // one of `fitted`'s
+        dotfont::LineLayout layout;
+        qsizetype start = 0; // in the message
+        qsizetype length = 0;
+        int x = 0; // the pen's start, and the baseline
+        int baseline = 0;
+    };
+    std::map<int, FittedFace> fitted; // by band height: at most two
+    std::vector<Band> bands;
+    int32_t columns = 0;
+    int rows = 0;
+
+    QRect clipOf(const Band& band) const { return QRect(0, band.top, columns, band.height); }
+};
 
 void addOnce(QString& list, const QString& characters) {
     for (const char32_t codePoint : characters.toUcs4()) {
@@ -70,34 +107,31 @@ std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFo
     return library.find(panel.font);
 }
 
-PanelMask printPanelMask(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face) {
+PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face) {
     using platform::raiseError;
     if (panel.rows < 1 || panel.rows > MaxPanelRows || panel.lines < 1 || panel.lines > MaxPanelLines)
         raiseError(platform::ErrOverflow);
 
     PanelMask result;
-    QStringList lines = linesOf(message, panel.lines);
-    if (lines.size() > panel.lines) {
+    std::vector<Line> lines = linesOf(message.text, panel.lines);
+    if (int(lines.size()) > panel.lines) {
         result.report.droppedLines = int(lines.size()) - panel.lines;
-        lines = lines.mid(0, panel.lines);
+        lines.resize(size_t(panel.lines));
     }
 
     const int bandHeight = panel.rows / panel.lines;
     const int lastBandHeight = panel.rows - bandHeight * (panel.lines - 1);
-    std::map<int, FittedFace> fitted; // by band height: at most two
-    struct Band {
-        int top = 0;
-        int height = 0;
-        const dotfont::LineFace* face = nullptr;
-        dotfont::LineLayout layout;
-    };
-    std::vector<Band> bands;
+    const auto drawn = std::make_shared<DrawnLines>();
+    std::map<int, FittedFace>& fitted = drawn->fitted;
+    std::vector<DrawnLines::Band>& bands = drawn->bands;
     int64_t columns = 0;
     for (int i = 0; i < int(lines.size()); ++i) {
-        Band band;
+        DrawnLines::Band band;
         band.top = i * bandHeight;
         band.height = i == panel.lines - 1 ? lastBandHeight : bandHeight;
-        if (lines[i].isEmpty())
+        band.start = lines[size_t(i)].start;
+        band.length = lines[size_t(i)].text.size();
+        if (band.length == 0)
             continue;
         if (band.height == 0) { // fewer rows than lines: a band without rows shows nothing of its line
             ++result.report.linesCut;
@@ -112,7 +146,7 @@ PanelMask printPanelMask(BoardState& state, const QString& message, const Panel&
         if (!place->second.face)
             continue;
         band.face = &*place->second.face;
-        band.layout = band.face->layout(lines[i]);
+        band.layout = band.face->layout(lines[size_t(i)].text);
         result.report.linesCut += place->second.fits ? 0 : 1;
         addOnce(result.report.missingCharacters, band.layout.missing);
         addOnce(result.report.standInCharacters, band.layout.standIns);
@@ -123,32 +157,48 @@ PanelMask printPanelMask(BoardState& state, const QString& message, const Panel&
     if (!platform::surfaceSizeAllowed(columns, panel.rows))
         raiseError(platform::ErrOutOfMemory);
     result.columns = platform::toInt32(double(columns));
+    drawn->columns = result.columns;
+    drawn->rows = panel.rows;
     platform::Surface& mask = state.TempPic;
     mask.resize(result.columns, panel.rows);
     mask.Cls();
     if (result.columns == 0)
         return result;
     QImage& image = mask.image();
-    for (const Band& band : bands) {
+    for (DrawnLines::Band& band : bands) {
         const int width = band.layout.width;
-        const int x = panel.align == PanelAlign::Left     ? 0
-                      : panel.align == PanelAlign::Center ? (result.columns - width) / 2
-                                                          : result.columns - width;
-        const int baseline = band.top + (band.height - band.face->lineHeight()) / 2 + band.face->ascent();
-        band.face->draw(image, x, baseline, band.layout, mask.foreColor(),
-                        QRect(0, band.top, result.columns, band.height));
+        band.x = panel.align == PanelAlign::Left     ? 0
+                 : panel.align == PanelAlign::Center ? (result.columns - width) / 2
+                                                     : result.columns - width;
+        band.baseline = band.top + (band.height - band.face->lineHeight()) / 2 + band.face->ascent();
+        band.face->draw(image, band.x, band.baseline, band.layout, mask.foreColor(), drawn->clipOf(band));
     }
+    // The lines again, each character in its colour number.
+    result.printColourMap = [drawn, colours = mapColours(message)] {
+        platform::Surface map(drawn->columns, drawn->rows, qRgb(0, 0, 0));
+        for (const DrawnLines::Band& band : drawn->bands)
+            band.face->drawColoured(map.image(), band.x, band.baseline, band.layout,
+                                    std::span<const QRgb>(colours).subspan(size_t(band.start), size_t(band.length)),
+                                    drawn->clipOf(band));
+        return map;
+    };
     return result;
 }
 
 PanelReport DrawPanelBoard(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face,
                            const std::function<void()>& refresh) {
+    return DrawPanelBoard(state, inOwnColour(message), panel, face, {}, refresh);
+}
+
+PanelReport DrawPanelBoard(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face,
+                           const LitDotIn& litDotIn, const std::function<void()>& refresh) {
     if (panel.rows == 0) {
-        DrawBoard(state, message, refresh);
+        DrawBoard(state, message, litDotIn, refresh);
         return {};
     }
     const PanelMask mask = printPanelMask(state, message, panel, face);
-    drawCells(state, mask.columns, panel.rows, refresh);
+    const CellColouring colouring{mask.printColourMap, message.colours, litDotIn};
+    drawCells(state, mask.columns, panel.rows, refresh, message.colours.isEmpty() ? nullptr : &colouring);
     return mask.report;
 }
 

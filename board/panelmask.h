@@ -32,15 +32,21 @@ std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFo
 // width by the alignment. A line break (CR, LF or CR LF) starts the next band; with one band it draws
 // nothing. Raises error 6 for rows or lines beyond their ranges and error 7 for a mask beyond the
 // surface limit, each before anything changes. Returns the columns, and what the caller must report.
+// printColourMap draws the lines once more, the mask's size, each character in its colour number (see
+// CellColouring).
 struct PanelMask {
     int32_t columns = 0;
     PanelReport report;
+    std::function<platform::Surface()> printColourMap;
 };
-PanelMask printPanelMask(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face);
+PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face);
 
 // A render fitted to the panel: its mask, then the cells exactly as DrawBoard draws them. With rows 0
 // it is DrawBoard itself.
 PanelReport DrawPanelBoard(BoardState& state, const QString& message, const Panel& panel, const dotfont::Face& face,
                            const std::function<void()>& refresh = {});
+// The same for a message whose characters have colours, as DrawBoard draws one.
+PanelReport DrawPanelBoard(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face,
+                           const LitDotIn& litDotIn, const std::function<void()>& refresh = {});
 
 } // namespace board

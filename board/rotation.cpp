@@ -1,6 +1,5 @@
 #include "board/rotation.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -61,4 +61,17 @@ void LineFace::draw(QImage& mask, int x, int baseline, const LineLayout& line, Q
             run.strike->draw(mask, x + run.x, baseline, run.text, color, clip);
 }
 
+void LineFace::drawColoured(QImage& image, int x, int baseline, const LineLayout& line, std::span<const QRgb> colours,
+                            const QRect& clip) const {
+    // The runs' characters follow one another in the line; the last run first, as each strike colours its own.
+    size_t end = colours.size();
+    for (auto run = line.runs.rbegin(); run != line.runs.rend(); ++run) {
+        const size_t start = end - size_t(run->text.size());
+        if (run->strike)
+            run->strike->drawColoured(image, x + run->x, baseline, run->text, colours.subspan(start, end - start),
+                                      clip);
+        end = start;
+    }
+}
+
 } // namespace dotfont

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace dotfont {
@@ -52,6 +53,10 @@ public:
     void draw(QImage& mask, int x, int baseline, const QString& text, QRgb color, const QRect& clip) const {
         draw(mask, x, baseline, layout(text), color, clip);
     }
+    // Lights what draw() lights, each character in its own colour: colours[i] for the line's i-th UTF-16 unit.
+    // Where two characters' pixels meet, the earlier one's colour stays.
+    void drawColoured(QImage& image, int x, int baseline, const LineLayout& line, std::span<const QRgb> colours,
+                      const QRect& clip) const;
 
 private:
     const std::vector<std::shared_ptr<const Strike>>& standIns() const;

@@ -28,6 +28,26 @@ void drawGlyph(QImage& mask, const BitmapFont& font, const Glyph& glyph, int x, 
     }
 }
 
+void Strike::drawColoured(QImage& image, int x, int baseline, const QString& run, std::span<const QRgb> colours,
+                          const QRect& clip) const {
+    struct Placed {
+        QString character;
+        int x;
+        QRgb colour;
+    };
+    std::vector<Placed> placed;
+    for (qsizetype i = 0; i < run.size();) {
+        const qsizetype length = run[i].isHighSurrogate() && i + 1 < run.size() ? 2 : 1;
+        const QString character = run.mid(i, length);
+        placed.push_back({character, x, colours[size_t(i)]});
+        x += advance(character);
+        i += length;
+    }
+    // The last first, so that an earlier character paints over a later one.
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it)
+        draw(image, it->x, baseline, it->character, it->colour, clip);
+}
+
 BitmapStrike::BitmapStrike(std::vector<std::shared_ptr<const BitmapFont>> fonts, int ascent, int descent)
     : m_fonts(std::move(fonts)), m_ascent(ascent), m_descent(descent) {}
 
@@ -104,6 +124,13 @@ void QtStrike::draw(QImage& mask, int x, int baseline, const QString& run, QRgb 
     painter.setFont(m_font);
     painter.setPen(QColor::fromRgb(color));
     painter.drawText(x, baseline, run);
+}
+
+// Qt shapes the run as a whole (kerning, ligatures, other scripts' fonts): the characters are coloured where
+// that layout puts them, not drawn one by one.
+void QtStrike::drawColoured(QImage& image, int x, int baseline, const QString& run, std::span<const QRgb> colours,
+                            const QRect& clip) const {
+    platform::drawColouredText(image, m_font, x, baseline, run, colours, clip);
 }
 
 } // namespace dotfont

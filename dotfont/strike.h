@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace dotfont {
@@ -27,6 +28,11 @@ public:
     virtual bool drawsWhatItLacks() const { return false; }
     virtual int advance(const QString& run) const = 0;
     virtual void draw(QImage& mask, int x, int baseline, const QString& run, QRgb color, const QRect& clip) const = 0;
+    // Lights the pixels draw() lights, each character's in its own colour: colours[i] for run[i], in UTF-16
+    // units (a character takes its first unit's). Where two characters' pixels meet, the earlier one's colour
+    // stays. Strikes whose characters stand one after the other, each its advance on, draw them one by one.
+    virtual void drawColoured(QImage& image, int x, int baseline, const QString& run, std::span<const QRgb> colours,
+                              const QRect& clip) const;
 
     int lineHeight() const { return ascent() + descent(); }
 };
@@ -69,6 +75,8 @@ public:
     bool drawsWhatItLacks() const override { return true; }
     int advance(const QString& run) const override;
     void draw(QImage& mask, int x, int baseline, const QString& run, QRgb color, const QRect& clip) const override;
+    void drawColoured(QImage& image, int x, int baseline, const QString& run, std::span<const QRgb> colours,
+                      const QRect& clip) const override;
 
     const QFont& font() const { return m_font; }
 

@@ -1,9 +1,9 @@
-// The scrolling sign: a small board of cells, two cell pictures and the animation settings, all taken
-// from the input, through the frame sequence and every encoder. Settings that checkSettings refuses are
-// refused by every writer with the same failure, and nothing is written. Settings it takes give frames
-// that are the board turned cell by cell (worked out here from the rule, not with the frame sequence),
-// and files that decoders of their own read back as exactly those frames (a GIF of more than 256
-// colours: frames of the right number and size), with nothing left beside them.
+// The scrolling sign: a small board of cells in up to four lit colours, their cell pictures and the animation
+// settings, all taken from the input, through the frame sequence and every encoder. Settings that checkSettings refuses
+// are refused by every writer with the same failure, and nothing is written. Settings it takes give frames that are the
+// board turned cell by cell (worked out here from the rule, not with the frame sequence), and files that decoders of
+// their own read back as exactly those frames (a GIF of more than 256 colours: frames of the right number and size),
+// with nothing left beside them.
 
 #include "fuzzfiles.h"
 
@@ -34,8 +34,8 @@ private:
 };
 
 // A cell picture in one of three kinds of colour: flat, four colours from the input, or every pixel
-// its own colour (two such pictures of 12 × 12 hold more than 256 colours).
-QImage cellPicture(Reader& input, int width, int height, int kind, bool lit) {
+// its own colour, told apart by shade (two such pictures of 12 × 12 hold more than 256 colours).
+QImage cellPicture(Reader& input, int width, int height, int kind, int shade) {
     QImage picture(width, height, QImage::Format_RGB32);
     QRgb colours[4];
     for (QRgb& colour : colours)
@@ -50,7 +50,7 @@ QImage cellPicture(Reader& input, int width, int height, int kind, bool lit) {
                     bits = input.byte();
                 picture.setPixel(x, y, colours[(bits >> (2 * (x % 4))) & 3]);
             } else {
-                picture.setPixel(x, y, qRgb(x * 20 + (lit ? 5 : 0), y * 20, qBlue(colours[0])));
+                picture.setPixel(x, y, qRgb(x * 20 + shade, y * 20, qBlue(colours[0])));
             }
         }
     }
@@ -70,10 +70,10 @@ Case caseOf(Reader& input) {
     const int width = 1 + input.byte() % 12;
     const int height = 1 + input.byte() % 12;
     const int kind = input.byte() % 3;
-    made.sign.litCell = cellPicture(input, width, height, kind, true);
+    made.sign.litCell = cellPicture(input, width, height, kind, 5);
     // Now and then an unlit picture of another size, which no writer takes.
     const int unlitWidth = input.byte() == 255 ? width + 1 : width;
-    made.sign.unlitCell = cellPicture(input, unlitWidth, height, kind, false);
+    made.sign.unlitCell = cellPicture(input, unlitWidth, height, kind, 0);
     cells.lit.resize(size_t(cells.columns) * size_t(cells.rows));
     for (size_t i = 0; i < cells.lit.size(); i += 8) {
         const int bits = input.byte();
@@ -95,6 +95,23 @@ Case caseOf(Reader& input) {
     settings.holdMs = hold == 255 ? 60001 : hold % 4 * 250;
     const int blinks = input.byte();
     settings.blinks = blinks == 255 ? 21 : blinks % 3;
+    // Further lit colours, each lit cell taking one of them or the sign's own; now and then a picture of
+    // another size, or a cell of a colour without a picture, which no writer takes.
+    const int further = input.byte() % 4;
+    for (int colour = 2; colour <= 1 + further; ++colour) {
+        const int odd = input.byte();
+        made.sign.colourCells.push_back(
+            cellPicture(input, odd == 255 ? width + 1 : width, height, kind, 5 + 2 * colour));
+    }
+    if (further > 0) {
+        for (uint8_t& cell : cells.lit) {
+            if (cell == 0)
+                continue;
+            const int pick = input.byte();
+            const int pictureless = input.byte() == 255 ? 1 : 0;
+            cell = uint8_t(1 + pick % (1 + further + pictureless));
+        }
+    }
     return made;
 }
 
@@ -182,7 +199,7 @@ struct Scroll {
                 const int fromColumn = sideways ? shown(col, t) : col;
                 const int fromRow = sideways ? r : shown(r, t);
                 view.lit[size_t(r) * size_t(columns) + size_t(col)] =
-                    fromColumn < cells.columns && fromRow < cells.rows && cells.isLit(fromColumn, fromRow) ? 1 : 0;
+                    fromColumn < cells.columns && fromRow < cells.rows ? cells.colour(fromColumn, fromRow) : 0;
             }
         }
         return view;
@@ -194,7 +211,10 @@ QImage expectedPixels(const Case& c, const board::CellGrid& shown) {
     QImage frame(shown.columns * cell.width(), shown.rows * cell.height(), QImage::Format_RGB32);
     for (int r = 0; r < shown.rows; ++r) {
         for (int col = 0; col < shown.columns; ++col) {
-            const QImage& picture = shown.isLit(col, r) ? c.sign.litCell : c.sign.unlitCell;
+            const uint8_t colour = shown.colour(col, r);
+            const QImage& picture = colour == 0   ? c.sign.unlitCell
+                                    : colour == 1 ? c.sign.litCell
+                                                  : c.sign.colourCells[colour - 2];
             for (int y = 0; y < cell.height(); ++y) {
                 for (int x = 0; x < cell.width(); ++x)
                     frame.setPixel(col * cell.width() + x, r * cell.height() + y, picture.pixel(x, y));
@@ -204,12 +224,14 @@ QImage expectedPixels(const Case& c, const board::CellGrid& shown) {
     return frame;
 }
 
-// A row of cells as the bit formats store it: the leftmost cell in the top bit, 1 = lit.
-QByteArray packedRow(const board::CellGrid& shown, int r) {
-    QByteArray bytes((shown.columns + 7) / 8, '\0');
+// A row of cells as the bit formats store it: the leftmost cell in the top bit, 1 = lit; or at more bits a
+// cell, each cell's colour number, the leftmost in the top bits.
+QByteArray packedRow(const board::CellGrid& shown, int r, int bits = 1) {
+    QByteArray bytes((shown.columns * bits + 7) / 8, '\0');
     for (int col = 0; col < shown.columns; ++col) {
-        if (shown.isLit(col, r))
-            bytes[col / 8] = char(uchar(bytes[col / 8]) | (0x80 >> (col % 8)));
+        const int value = bits == 1 ? (shown.isLit(col, r) ? 1 : 0) : shown.colour(col, r);
+        const int bit = col * bits; // from the row's first byte's top
+        bytes[bit / 8] = char(uchar(bytes[bit / 8]) | value << (8 - bits - bit % 8));
     }
     return bytes;
 }
@@ -232,14 +254,21 @@ int defined(const QByteArray& header, const char* name) {
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-// The bytes of the header's one array, in the order they stand.
-QByteArray headerArray(const QByteArray& header) {
+// The bytes of one of the header's arrays ("strip", "frames", "palette"), in the order they stand.
+QByteArray headerArray(const QByteArray& header, const char* name) {
     QByteArray bytes;
-    const qsizetype start = header.indexOf("= {");
-    auto it = QRegularExpression(QStringLiteral("0x([0-9a-f]{2})")).globalMatch(QString::fromUtf8(header.mid(start)));
+    const qsizetype start = header.indexOf("uint8_t lumidot_" + QByteArray(name) + '[');
+    const qsizetype end = header.indexOf("};", start);
+    auto it = QRegularExpression(QStringLiteral("0x([0-9a-f]{2})"))
+                  .globalMatch(QString::fromUtf8(header.mid(start, end - start)));
     while (start >= 0 && it.hasNext())
         bytes += char(it.next().captured(1).toInt(nullptr, 16));
     return bytes;
+}
+
+// Bits a cell of the header: 1, or CELL_BITS for a sign of several colours.
+int cellBits(const QByteArray& header) {
+    return std::max(1, defined(header, "CELL_BITS"));
 }
 
 // Frame k's cells read from a strip header as its comment says: a window of the panel's size into the strip,
@@ -249,7 +278,9 @@ board::CellGrid stripFrame(const QByteArray& header, int k) {
     const int columns = defined(header, "STRIP_COLUMNS"), rows = defined(header, "STRIP_ROWS");
     const int columnBytes = defined(header, "COLUMN_BYTES");
     const int hold = defined(header, "HOLD_FRAME"), blinks = defined(header, "BLINKS");
-    const QByteArray strip = headerArray(header);
+    const QByteArray strip = headerArray(header, "strip");
+    const int bits = cellBits(header);
+    const int perByte = 8 / bits;
     board::CellGrid view{width, height, std::vector<uint8_t>(size_t(std::max(0, width * height)))};
     if (k > hold + 2 * blinks)
         k -= 2 * blinks;
@@ -264,9 +295,12 @@ board::CellGrid stripFrame(const QByteArray& header, int k) {
         for (int x = 0; x < width; ++x) {
             const int sx = sideways ? (start + x) % length : x;
             const int sy = sideways ? y : (start + y) % length;
-            const int bit = columnBytes > 0 ? (uchar(strip[sx * columnBytes + sy / 8]) >> (7 - sy % 8)) & 1
-                                            : (uchar(strip[sy * ((columns + 7) / 8) + sx / 8]) >> (7 - sx % 8)) & 1;
-            view.lit[size_t(y) * size_t(width) + size_t(x)] = uint8_t(bit);
+            // The cell's place along its column or row, and its byte.
+            const int along = columnBytes > 0 ? sy : sx;
+            const int byte =
+                columnBytes > 0 ? sx * columnBytes + sy / perByte : sy * ((columns * bits + 7) / 8) + sx / perByte;
+            const int value = (uchar(strip[byte]) >> (8 - bits - along % perByte * bits)) & ((1 << bits) - 1);
+            view.lit[size_t(y) * size_t(width) + size_t(x)] = uint8_t(value);
         }
     }
     return view;
@@ -313,7 +347,10 @@ void checkWritten(const Case& c) {
         fuzz::require(sequence.delayMs(k) == rule.delayOf(k), "the hold frame is held, the others shown a delay");
     }
     QSet<QRgb> colours;
-    for (const QImage* picture : {&c.sign.litCell, &c.sign.unlitCell}) {
+    std::vector<const QImage*> pictures{&c.sign.unlitCell, &c.sign.litCell}; // by colour number
+    for (const QImage& picture : c.sign.colourCells)
+        pictures.push_back(&picture);
+    for (const QImage* picture : pictures) {
         for (int y = 0; y < picture->height(); ++y)
             for (int x = 0; x < picture->width(); ++x)
                 colours.insert(picture->pixel(x, y));
@@ -332,8 +369,27 @@ void checkWritten(const Case& c) {
         }
         if (format == AnimationFormat::CHeader) {
             fuzz::require(defined(bytes, "FRAMES") == shown.size(), "the C header counts every frame");
+            const int bits = cellBits(bytes);
+            fuzz::require(bits == (pictures.size() == 2   ? 1
+                                   : pictures.size() <= 4 ? 2
+                                                          : 4),
+                          "the C header takes as few bits a cell as the colours need");
             for (int k = 0; k < shown.size(); ++k)
                 fuzz::require(stripFrame(bytes, k) == shown[k], "the C header's strip holds every frame's cells");
+            if (bits > 1) {
+                QByteArray palette;
+                for (const QImage* picture : pictures) {
+                    const QRgb middle = picture->pixel((picture->width() - 1) / 2, (picture->height() - 1) / 2);
+                    const int rgb565 = (qRed(middle) >> 3) << 11 | (qGreen(middle) >> 2) << 5 | qBlue(middle) >> 3;
+                    palette += char(qRed(middle));
+                    palette += char(qGreen(middle));
+                    palette += char(qBlue(middle));
+                    palette += char(rgb565 >> 8);
+                    palette += char(rgb565 & 0xff);
+                }
+                fuzz::require(headerArray(bytes, "palette") == palette,
+                              "the C header's palette is each colour's middle pixel, RGB888 and RGB565");
+            }
             scroll::CHeaderOptions frames;
             frames.layout = scroll::CHeaderOptions::Layout::Frames;
             fuzz::require(scroll::writeAnimation(c.sign, c.settings, file, format, frames).ok(),
@@ -341,8 +397,9 @@ void checkWritten(const Case& c) {
             QByteArray table;
             for (const board::CellGrid& frame : shown)
                 for (int r = 0; r < frame.rows; ++r)
-                    table += packedRow(frame, r);
-            fuzz::require(headerArray(testsupport::readAll(file)) == table, "the frame-by-frame header holds them too");
+                    table += packedRow(frame, r, bits);
+            fuzz::require(headerArray(testsupport::readAll(file), "frames") == table,
+                          "the frame-by-frame header holds them too");
             continue;
         }
         const animationdecoders::Decoded decoded = animationdecoders::decode(format, file);

@@ -95,6 +95,19 @@ QString failureText(const Result& result, Language language) {
     case Failure::BadAnimationSetting:
         return ja ? QStringLiteral("アニメーションの設定が使えません: %1").arg(result.detail)
                   : QStringLiteral("the animation settings cannot be used: %1").arg(result.detail);
+    case Failure::BadColourMark:
+        return ja ? QStringLiteral(
+                        "色の指定 \"%1\" が読めません。{} の中には色の名前 (red, amber, yellow, green, blue, "
+                        "white)、#RRGGBB、または何も書かない (元の色) のどれかを書きます。{ の文字は {{ "
+                        "と書きます。")
+                        .arg(result.detail)
+                  : QStringLiteral("the colour mark \"%1\" cannot be read: between braces goes a colour's name (red, "
+                                   "amber, yellow, green, blue, white), #RRGGBB, or nothing (the sign's own colour); "
+                                   "a { itself is written {{")
+                        .arg(result.detail);
+    case Failure::TooManyColours:
+        return ja ? QStringLiteral("色の指定 \"%1\" で、1 つの看板に使える色の数を超えました。").arg(result.detail)
+                  : QStringLiteral("the colour mark \"%1\" is one colour more than a sign can hold").arg(result.detail);
     }
     return QString();
 }

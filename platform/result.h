@@ -18,6 +18,8 @@ enum class Failure {
     OptionOutOfRange, // a save option that the format cannot take; Result::detail names it
     // an animation setting the sign cannot take; Result::detail names it and the values it may take
     BadAnimationSetting,
+    BadColourMark,  // a colour mark of the message names no colour or is left open; Result::detail is the mark
+    TooManyColours, // the message's marks name more colours than a sign holds; Result::detail is the first too many
 };
 
 // The outcome of a core operation: success, or a failure with the file it concerns.

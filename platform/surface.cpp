@@ -2,7 +2,9 @@
 
 #include "platform/errors.h"
 
+#include <QGlyphRun>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstring>
@@ -87,6 +89,10 @@ QFont unsmoothedFont(const QFont& font) {
 }
 
 void Surface::Print(const QString& text) {
+    Print(text, {});
+}
+
+void Surface::Print(const QString& text, std::span<const QRgb> colours) {
     const QFont font = unsmoothedFont(m_font);
     const QImage device = newImage96(1, 1); // measured at 96 dpi, like everything drawn here
     const QFontMetrics metrics(font, &device);
@@ -94,12 +100,64 @@ void Surface::Print(const QString& text) {
     const QRect reach = metrics.boundingRect(text);
     coverAtLeast(std::max(metrics.horizontalAdvance(text), reach.right() + 1) + 1, m_textY + metrics.height());
     if (!m_image.isNull()) {
-        QPainter painter(&m_image);
-        painter.setFont(font);
-        painter.setPen(QColor::fromRgb(m_foreColor));
-        painter.drawText(0, m_textY + metrics.ascent(), text);
+        const int baseline = m_textY + metrics.ascent();
+        if (colours.empty()) {
+            QPainter painter(&m_image);
+            painter.setFont(font);
+            painter.setPen(QColor::fromRgb(m_foreColor));
+            painter.drawText(0, baseline, text);
+        } else {
+            drawColouredText(m_image, font, 0, baseline, text, colours, m_image.rect());
+        }
     }
     m_textY += metrics.height();
+}
+
+void drawColouredText(QImage& image, const QFont& font, int x, int baseline, const QString& text,
+                      std::span<const QRgb> colours, const QRect& clip) {
+    Q_ASSERT(colours.size() == size_t(text.size()));
+    // A line break would end Qt's line where drawText draws on: it becomes a zero-width no-break space of the
+    // same length, so every index still names its character.
+    QString line = text;
+    for (QChar& character : line) {
+        switch (character.unicode()) {
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+        case 0x85:
+        case QChar::LineSeparator:
+        case QChar::ParagraphSeparator:
+            character = QChar(0xFEFF);
+            break;
+        default:
+            break;
+        }
+    }
+    const QFont unsmoothed = unsmoothedFont(font);
+    QTextLayout layout(line, unsmoothed, &image);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine laidOut = layout.createLine();
+    layout.endLayout();
+    // The line's own ascent may be a fallback font's, taller than the font's: glyphs stand on the baseline.
+    const QPointF origin(x, baseline - laidOut.ascent());
+
+    QPainter painter(&image);
+    painter.setClipRect(clip);
+    // Runs of one colour, the last first, so that an earlier character paints over a later one.
+    qsizetype end = text.size();
+    while (end > 0) {
+        qsizetype start = end - 1;
+        while (start > 0 && colours[size_t(start - 1)] == colours[size_t(end - 1)])
+            --start;
+        painter.setPen(QColor::fromRgb(colours[size_t(end - 1)]));
+        for (const QGlyphRun& run : layout.glyphRuns(int(start), int(end - start)))
+            painter.drawGlyphRun(origin, run);
+        end = start;
+    }
 }
 
 int32_t Surface::Point(int x, int y) const {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 
 namespace platform {
 
@@ -38,6 +39,9 @@ public:
     // One line of text at the text position in the font and foreground colour, without smoothing,
     // so glyph pixels are exactly the foreground colour; the position moves to the next line.
     void Print(const QString& text);
+    // The same line with each character in its own colour: colours[i] for text[i], in UTF-16 units (see
+    // drawColouredText). Pixels no character reaches keep their colour.
+    void Print(const QString& text, std::span<const QRgb> colours);
 
     // The colour of one pixel with red in the low byte, or -1 outside the image.
     int32_t Point(int x, int y) const;
@@ -71,6 +75,15 @@ bool BitBlt(Surface& destination, int x, int y, int width, int height, const Sur
 // The font as surfaces draw and measure text: no smoothing and full hinting, so glyph pixels are
 // exactly the text colour and every run gives the same pixels.
 QFont unsmoothedFont(const QFont& font);
+
+// Draws text on one line as QPainter::drawText draws it from the pen position (x, baseline) in font without
+// smoothing, nowhere outside clip, each character in its own colour: colours[i] for text[i], in UTF-16 units (a
+// character takes its first unit's). The glyphs are those drawText lays out for the whole line, so every pixel
+// it would light is lit; where two characters' pixels meet, the earlier character's colour stays. Only a line
+// break can move what follows it: Qt lays out no line across one, so here a break is a zero-width character,
+// which lets a kerning pair around it close up by a pixel.
+void drawColouredText(QImage& image, const QFont& font, int x, int baseline, const QString& text,
+                      std::span<const QRgb> colours, const QRect& clip);
 
 // A 32-bit RGB image of the given size at 96 dpi, the resolution every surface and measurement uses.
 QImage newImage96(int width, int height);

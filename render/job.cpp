@@ -7,6 +7,7 @@
 #include "board/panelmask.h"
 #include "dotfont/facelibrary.h"
 #include "dots/LoadDotImage.h"
+#include "dots/colourmarks.h"
 #include "output/writeboard.h"
 #include "platform/errors.h"
 #include "platform/failuretexts.h"
@@ -224,7 +225,7 @@ int designHeightFor(const dotfont::Face& face, float points) {
 // cuts a longer message at the first render; from the second render on it is as large as the board, so
 // the message shows whole. A mask of the message's own size gives that board in one pass. A panel's board
 // is fitted to its rows.
-board::BoardState renderedBoard(const QString& message, const Faces& faces, board::Panel panel,
+board::BoardState renderedBoard(const board::MarkedText& message, const Faces& faces, board::Panel panel,
                                 const app::SettingsRecord& settings, const Request& request,
                                 const std::optional<dots::DotStyle>& style, board::PanelReport& report) {
     board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
@@ -241,14 +242,15 @@ board::BoardState renderedBoard(const QString& message, const Faces& faces, boar
         panel.rows = designHeightFor(*faces.dotOnly, points);
         panel.lines = 1;
     }
+    const board::LitDotIn litDotIn = [&](QRgb colour) { return dots::litDotIn(colour, state.Dot[0].image(), style); };
     if (panel.rows > 0) {
         const dotfont::Face face = faces.panel.value_or(dotfont::Face::outline(state.TempPic.font()));
-        report = board::DrawPanelBoard(state, message, panel, face);
+        report = board::DrawPanelBoard(state, message, panel, face, litDotIn);
         return state;
     }
-    state.SizeMongon.setCaption(message);
+    state.SizeMongon.setCaption(message.text);
     state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
-    board::DrawBoard(state, message);
+    board::DrawBoard(state, message, litDotIn);
     return state;
 }
 
@@ -311,6 +313,11 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     const app::SettingsRecord settings = settingsOf(request);
     const std::optional<dots::DotStyle> style = dotStyleOf(request, settings);
     const QString message = request.messageFile ? messageFrom(*request.messageFile) : *request.message;
+    board::MarkedText marked = board::inOwnColour(message);
+    if (request.markup || settings.PanelMarkup != 0) {
+        if (const platform::Result read = dots::readColourMarks(message, marked); !read.ok())
+            throw RenderError{platform::failureText(read, Language::English)};
+    }
     board::Panel panel = app::panelOf(settings);
     panel.rows = request.rows.value_or(panel.rows);
     panel.lines = request.lines.value_or(panel.lines);
@@ -323,7 +330,7 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     board::PanelReport report;
     board::BoardState state = [&] {
         try {
-            return renderedBoard(message, faces, panel, settings, request, style, report);
+            return renderedBoard(marked, faces, panel, settings, request, style, report);
         } catch (const platform::RuntimeError& error) {
             throw RenderError{
                 QStringLiteral("cannot render the board for %1: %2 (run-time error %3)")
@@ -334,7 +341,7 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     const bool fitted = panel.rows > 0 || faces.dotOnly;
     QList<char32_t> missing;
     if (!fitted)
-        missing = board::undrawableCharacters(state.TempPic.font(), message);
+        missing = board::undrawableCharacters(state.TempPic.font(), marked.text);
     for (const uint character : report.missingCharacters.toUcs4())
         missing.append(char32_t(character));
     if (!missing.isEmpty())
@@ -363,7 +370,7 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
     animation.entrance = request.entrance.value_or(animation.entrance);
     animation.holdMs = request.hold.value_or(animation.holdMs);
     animation.blinks = request.blinks.value_or(animation.blinks);
-    const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
+    const scroll::Sign sign = scroll::signOf(state);
 
     Target target(request.output, *request.type);
     switch (request.writes) {

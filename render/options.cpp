@@ -282,6 +282,7 @@ Request requestOf(const QCommandLineParser& parser) {
             throw UsageError{QStringLiteral("--align must be left, center or right, not %1")
                                  .arg(quoted(parser.value(QStringLiteral("align"))))};
     }
+    request.markup = parser.isSet(QStringLiteral("markup"));
     readDotStyleOptions(parser, request);
     return request;
 }
@@ -480,6 +481,10 @@ void addOptions(QCommandLineParser& parser) {
         {QStringLiteral("loop"),
          QStringLiteral("how many times the animation plays, 0 to %1; default: 0, forever").arg(scroll::MaxLoopCount),
          QStringLiteral("N")},
+        {QStringLiteral("markup"),
+         QStringLiteral("read colour marks in the message: {red} (or amber, yellow, green, blue, white) or {#RRGGBB} "
+                        "lights what follows in that colour, {} in the sign's own again, {{ is a {; ") +
+             fromSettings(KeyId::PanelMarkup, QStringLiteral("off"))},
     });
 }
 

@@ -66,6 +66,7 @@ struct Request {
     std::optional<int> rows;
     std::optional<int> lines;
     std::optional<board::PanelAlign> align;
+    bool markup = false; // colour marks in the message
     // Dots made from a colour in place of both dot pictures, and how they look.
     std::optional<QRgb> color;
     std::optional<dots::DotShape> shape;

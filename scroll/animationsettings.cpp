@@ -164,6 +164,10 @@ int cycleOf(const board::CellGrid& cells, const AnimationSettings& settings) {
     return lengthsOf(cells, settings).cycle;
 }
 
+Sign signOf(const board::BoardState& state) {
+    return {state.Cells, state.CellPictures[0], state.CellPictures[1], state.ColourCellPictures};
+}
+
 Result checkSettings(const Sign& sign, const AnimationSettings& settings) {
     const board::CellGrid& cells = sign.cells;
     if (cells.columns <= 0 || cells.rows <= 0 || cells.lit.size() != size_t(cells.columns) * size_t(cells.rows))
@@ -178,6 +182,21 @@ Result checkSettings(const Sign& sign, const AnimationSettings& settings) {
                                   .arg(sign.unlitCell.width())
                                   .arg(sign.unlitCell.height()));
     }
+    if (sign.litColours() > board::MaxCellColour)
+        return Result::failed(Failure::NothingToWrite, {}, QStringLiteral("%1 colours").arg(sign.litColours()));
+    for (const QImage& colour : sign.colourCells) {
+        if (colour.size() != cell)
+            return Result::failed(Failure::NothingToWrite, {},
+                                  QStringLiteral("%1 × %2 / %3 × %4")
+                                      .arg(cell.width())
+                                      .arg(cell.height())
+                                      .arg(colour.width())
+                                      .arg(colour.height()));
+    }
+    const auto highest = std::max_element(cells.lit.begin(), cells.lit.end());
+    if (*highest > sign.litColours())
+        return Result::failed(Failure::NothingToWrite, {},
+                              QStringLiteral("colour %1 / %2").arg(*highest).arg(sign.litColours()));
     if (settings.panelColumns < 0)
         return badSetting(QStringLiteral("Panel"), settings.panelColumns, QStringLiteral("[0, …)"));
     if (settings.delayMs < MinDelayMs || settings.delayMs > MaxDelayMs)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/DrawBoard.h"
 #include "board/cellgrid.h"
 #include "platform/result.h"
 #include "settingskeys/keys.h"
@@ -7,6 +8,7 @@
 #include <QImage>
 
 #include <optional>
+#include <vector>
 
 namespace scroll {
 
@@ -55,13 +57,23 @@ struct AnimationSettings {
     int blinks = settingskeys::defaultWhole(settingskeys::KeyId::AnimBlink); // blank and back at the hold
 };
 
-// The sign as it stands: which cells are lit, and the two pictures the cells are drawn with. Both
-// pictures are exactly one cell large and in QImage::Format_RGB32.
+// The sign as it stands: which cells are lit and in which colour, and the pictures the cells are drawn with,
+// each exactly one cell large and in QImage::Format_RGB32.
 struct Sign {
-    board::CellGrid cells;
-    QImage litCell;
+    board::CellGrid cells; // colour numbers: 0 unlit, 1 litCell, n ≥ 2 colourCells[n − 2]
+    QImage litCell;        // the sign's own colour
     QImage unlitCell;
+    std::vector<QImage> colourCells = {}; // further colours: none for a sign in one colour
+
+    // The picture of colour number colour.
+    const QImage& cellPicture(uint8_t colour) const {
+        return colour == 0 ? unlitCell : colour == 1 ? litCell : colourCells[size_t(colour) - 2];
+    }
+    int litColours() const { return 1 + int(colourCells.size()); }
 };
+
+// The sign a board shows, after the rotations made since its render.
+Sign signOf(const board::BoardState& state);
 
 // The panel's width in cells: the whole board for 0, otherwise settings.panelColumns.
 int panelColumnsOf(const board::CellGrid& cells, const AnimationSettings& settings);
@@ -112,7 +124,8 @@ ScrollPlan scrollPlanOf(const board::CellGrid& cells, const AnimationSettings& s
 int cycleOf(const board::CellGrid& cells, const AnimationSettings& settings);
 
 // Whether settings can animate sign. Failures, each with a detail that reads the same in every language:
-// NothingToWrite ("0 × 17": a board without cells, cell pictures missing or of different sizes),
+// NothingToWrite ("0 × 17": a board without cells, cell pictures missing or of different sizes, a cell of a
+// colour without a picture or beyond MaxCellColour),
 // BadAnimationSetting ("Step=4 ∉ {1, 5, 7, 11, 35, 55, 77, 385}", "Delay=10 ∉ [20, 5000]", "Gap=3 ∉ {-1} ∪
 // [9, 32767]" when the message cannot enter a blank panel) and TooLarge ("70000 × 2000": the frame's size
 // in pixels).

@@ -2,7 +2,10 @@
 
 #include "scroll/encoder.h"
 
+#include <QImage>
 #include <QString>
+
+#include <vector>
 
 namespace scroll {
 
@@ -24,6 +27,8 @@ bool isHeaderName(const QString& name);
 // A C header for LED panel firmware, that any C99 or C++ compiler takes: the panel's size, the frame count,
 // the delays, the data, and two accessors, PREFIX_cell(frame, x, y) (1 lit, 0 unlit) and
 // PREFIX_delay(frame) in milliseconds, that read it in any layout. Bits are packed most significant first.
+// A sign of more than one lit colour stores each cell's colour number in 2, 4 or 8 bits, as few as its
+// colours need; PREFIX_cell then returns the number (0 unlit), and PREFIX_palette holds each number's colour.
 class CHeaderEncoder : public Encoder {
 public:
     explicit CHeaderEncoder(const CHeaderOptions& options) : m_options(options) {}
@@ -36,8 +41,10 @@ public:
 private:
     QByteArray macro(const char* name) const;
     QByteArray data(const char* name) const;
+    QByteArray palette(const std::vector<QImage>& pictures) const;
 
     CHeaderOptions m_options;
+    int m_bits = 1;     // a cell
     QByteArray m_index; // the C type of frame numbers
     Output* m_output = nullptr;
     int m_frame = 0;

@@ -5,22 +5,23 @@
 namespace scroll {
 
 FrameSequence::FrameSequence(const Sign& sign, const AnimationSettings& settings)
-    : m_cells(sign.cells), m_lit(sign.litCell), m_unlit(sign.unlitCell), m_plan(scrollPlanOf(sign.cells, settings)),
+    : m_cells(sign.cells), m_plan(scrollPlanOf(sign.cells, settings)),
       m_panelColumns(panelColumnsOf(sign.cells, settings)) {
     Q_ASSERT(checkSettings(sign, settings).ok());
-    if (m_lit.format() != QImage::Format_Indexed8) {
-        m_lit = m_lit.convertToFormat(QImage::Format_RGB32);
-        m_unlit = m_unlit.convertToFormat(QImage::Format_RGB32);
+    const bool indexed = sign.litCell.format() == QImage::Format_Indexed8;
+    for (int colour = 0; colour <= sign.litColours(); ++colour) {
+        const QImage& picture = sign.cellPicture(uint8_t(colour));
+        m_pictures.push_back(indexed ? picture : picture.convertToFormat(QImage::Format_RGB32));
     }
 }
 
 QSize FrameSequence::frameSize() const {
-    return {m_panelColumns * m_lit.width(), m_cells.rows * m_lit.height()};
+    return {m_panelColumns * cellSize().width(), m_cells.rows * cellSize().height()};
 }
 
 // The board's cells with unlit ones past its edges: the gap, and the widening to the panel.
-bool FrameSequence::stripLit(int column, int row) const {
-    return column < m_cells.columns && row < m_cells.rows && m_cells.isLit(column, row);
+uint8_t FrameSequence::stripColour(int column, int row) const {
+    return column < m_cells.columns && row < m_cells.rows ? m_cells.colour(column, row) : 0;
 }
 
 board::CellGrid FrameSequence::strip() const {
@@ -29,7 +30,7 @@ board::CellGrid FrameSequence::strip() const {
     board::CellGrid strip{columns, rows, std::vector<uint8_t>(size_t(columns) * size_t(rows))};
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            strip.lit[size_t(r) * size_t(columns) + size_t(c)] = stripLit(c, r) ? 1 : 0;
+            strip.lit[size_t(r) * size_t(columns) + size_t(c)] = stripColour(c, r);
     return strip;
 }
 
@@ -50,7 +51,7 @@ board::CellGrid FrameSequence::panelCells(int frame) const {
         const int row = (fromRow + r) % stripRows;
         uint8_t* out = panel.lit.data() + size_t(r) * size_t(m_panelColumns);
         for (int c = 0; c < m_panelColumns; ++c)
-            out[c] = stripLit((fromColumn + c) % stripColumns, row) ? 1 : 0;
+            out[c] = stripColour((fromColumn + c) % stripColumns, row);
     }
     return panel;
 }
@@ -61,25 +62,27 @@ bool FrameSequence::drawFrame(int frame, QImage& into) const {
 
 bool FrameSequence::drawCells(const board::CellGrid& cells, QImage& into) const {
     Q_ASSERT(cells.columns == m_panelColumns && cells.rows == m_cells.rows);
-    const QImage::Format format = m_lit.format();
+    const QImage& lit = m_pictures[1];
+    const QImage::Format format = lit.format();
     if (into.size() != frameSize() || into.format() != format) {
         into = QImage(frameSize(), format);
         if (into.isNull())
             return false;
     }
-    if (format == QImage::Format_Indexed8 && into.colorTable() != m_lit.colorTable())
-        into.setColorTable(m_lit.colorTable());
+    if (format == QImage::Format_Indexed8 && into.colorTable() != lit.colorTable())
+        into.setColorTable(lit.colorTable());
     // A frame row is the cell pictures' rows side by side, one block copy per cell.
-    const int cellHeight = m_lit.height();
-    const size_t cellBytes = size_t(m_lit.width()) * size_t(m_lit.depth() / 8);
+    const int cellHeight = lit.height();
+    const size_t cellBytes = size_t(lit.width()) * size_t(lit.depth() / 8);
+    std::vector<const uchar*> pictureLines(m_pictures.size());
     for (int r = 0; r < cells.rows; ++r) {
-        const uint8_t* lit = cells.lit.data() + size_t(r) * size_t(cells.columns);
+        const uint8_t* colours = cells.lit.data() + size_t(r) * size_t(cells.columns);
         for (int y = 0; y < cellHeight; ++y) {
-            const uchar* litLine = m_lit.constScanLine(y);
-            const uchar* unlitLine = m_unlit.constScanLine(y);
+            for (size_t colour = 0; colour < m_pictures.size(); ++colour)
+                pictureLines[colour] = m_pictures[colour].constScanLine(y);
             uchar* line = into.scanLine(r * cellHeight + y);
             for (int c = 0; c < cells.columns; ++c)
-                std::memcpy(line + size_t(c) * cellBytes, lit[c] ? litLine : unlitLine, cellBytes);
+                std::memcpy(line + size_t(c) * cellBytes, pictureLines[colours[c]], cellBytes);
         }
     }
     return true;

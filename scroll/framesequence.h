@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QSize>
 
+#include <vector>
+
 namespace scroll {
 
-// The frames of a scrolling sign, made one at a time from the sign's cells and its two cell pictures;
-// the board is never held in pixels.
+// The frames of a scrolling sign, made one at a time from the sign's cells and its cell pictures; the board
+// is never held in pixels.
 //
 // The frames follow the sign's ScrollPlan: each scroll frame shows the strip (the board with the gap after
 // it along the way it moves) after a number of one-cell rotations in the chosen direction, each exactly
@@ -20,7 +22,7 @@ namespace scroll {
 class FrameSequence {
 public:
     // settings must have passed checkSettings(sign, settings). The cell pictures may also be
-    // Format_Indexed8 (both with one colour table); frames are then drawn as palette indices.
+    // Format_Indexed8 (all with one colour table); frames are then drawn as palette indices.
     FrameSequence(const Sign& sign, const AnimationSettings& settings);
 
     const ScrollPlan& plan() const { return m_plan; }
@@ -28,7 +30,9 @@ public:
     int cycle() const { return m_plan.cycle; }
     int panelColumns() const { return m_panelColumns; }
     int rows() const { return m_cells.rows; }
-    QSize cellSize() const { return m_lit.size(); }
+    QSize cellSize() const { return m_pictures[1].size(); }
+    // The cell picture of each colour number: 0 unlit, 1 the sign's own colour, then the further colours.
+    const std::vector<QImage>& cellPictures() const { return m_pictures; }
     QSize frameSize() const;
     int delayMs(int frame) const { return m_plan.frame(frame).delayMs; }
 
@@ -44,11 +48,10 @@ public:
     bool drawCells(const board::CellGrid& cells, QImage& into) const;
 
 private:
-    bool stripLit(int column, int row) const;
+    uint8_t stripColour(int column, int row) const;
 
     board::CellGrid m_cells;
-    QImage m_lit;
-    QImage m_unlit;
+    std::vector<QImage> m_pictures; // by colour number
     ScrollPlan m_plan;
     int m_panelColumns;
 };

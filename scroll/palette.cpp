@@ -18,6 +18,14 @@ struct Weighted {
     qint64 pixels;
 };
 
+// Every cell picture of the sign: the lit picture first, the unlit one, then the further colours'.
+std::vector<const QImage*> picturesOf(const Sign& sign) {
+    std::vector<const QImage*> pictures{&sign.litCell, &sign.unlitCell};
+    for (const QImage& picture : sign.colourCells)
+        pictures.push_back(&picture);
+    return pictures;
+}
+
 int channel(QRgb colour, int which) {
     return which == 0 ? qRed(colour) : which == 1 ? qGreen(colour) : qBlue(colour);
 }
@@ -25,7 +33,7 @@ int channel(QRgb colour, int which) {
 // The pictures' colours with the pixels each covers, in colour order.
 std::vector<Weighted> histogram(const Sign& sign) {
     std::map<QRgb, qint64> counts;
-    for (const QImage* picture : {&sign.litCell, &sign.unlitCell}) {
+    for (const QImage* picture : picturesOf(sign)) {
         const QImage rgb = picture->convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < rgb.height(); ++y) {
             const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
@@ -151,7 +159,7 @@ QImage indexedPicture(const QImage& picture, const QList<QRgb>& palette) {
 QList<QRgb> signColours(const Sign& sign, int limit) {
     QList<QRgb> colours;
     QSet<QRgb> seen;
-    for (const QImage* picture : {&sign.litCell, &sign.unlitCell}) {
+    for (const QImage* picture : picturesOf(sign)) {
         const QImage rgb = picture->convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < rgb.height(); ++y) {
             const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
@@ -177,7 +185,10 @@ QList<QRgb> paletteFor(const Sign& sign, int maxColours) {
 }
 
 Sign indexedSign(const Sign& sign, const QList<QRgb>& palette) {
-    return {sign.cells, indexedPicture(sign.litCell, palette), indexedPicture(sign.unlitCell, palette)};
+    Sign indexed{sign.cells, indexedPicture(sign.litCell, palette), indexedPicture(sign.unlitCell, palette), {}};
+    for (const QImage& picture : sign.colourCells)
+        indexed.colourCells.push_back(indexedPicture(picture, palette));
+    return indexed;
 }
 
 } // namespace scroll

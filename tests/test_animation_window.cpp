@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -89,7 +90,7 @@ private slots:
         QCOMPARE(window->MSG->text(), QStringLiteral(">sign.gif"));
 
         const board::BoardState& state = window->boardState();
-        const scroll::Sign sign{state.Cells, state.CellPictures[0], state.CellPictures[1]};
+        const scroll::Sign sign = scroll::signOf(state);
         QVERIFY(scroll::writeAnimation(sign, app::animationSettingsOf(Settings), path("expected.gif"),
                                        scroll::AnimationFormat::Gif)
                     .ok());
@@ -121,9 +122,8 @@ private slots:
         QCOMPARE(shown->frameIndex(), 0);
         const board::BoardState& state = window->boardState();
         QImage expected;
-        QVERIFY(scroll::FrameSequence({state.Cells, state.CellPictures[0], state.CellPictures[1]},
-                                      app::animationSettingsOf(Settings))
-                    .drawFrame(0, expected));
+        QVERIFY(
+            scroll::FrameSequence(scroll::signOf(state), app::animationSettingsOf(Settings)).drawFrame(0, expected));
         QCOMPARE(shown->currentFrame(), expected);
 
         const QPointer<preview::ScrollPreview> watched = shown;
@@ -132,10 +132,21 @@ private slots:
     }
 
     // The animation and the preview start from the window's sign; after every arrow it shows, cell by
-    // cell, the pixels the board shows.
+    // cell, the pixels the board shows, each cell in its colour.
+    void theSignShowsTheBoardAfterEveryArrow_data() {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one colour") << "";
+        QTest::newRow("colour marks") << "{red}Sa{#00FF00}mp{}le";
+    }
     void theSignShowsTheBoardAfterEveryArrow() {
+        QFETCH(QString, message);
         auto window = testwindow::startMainWindow();
+        Settings.PanelMarkup = message.isEmpty() ? 0 : 1;
+        if (!message.isEmpty())
+            window->FLD[0]->setText(message);
         window->BTN_Click(0);
+        Settings.PanelMarkup = 0;
+        app::SaveSettings();
         const board::BoardState& state = window->boardState();
         scroll::AnimationSettings wholeBoard = app::animationSettingsOf(Settings);
         wholeBoard.panelColumns = 0;
@@ -144,8 +155,9 @@ private slots:
                 window->SBTN_Click(arrow);
                 const QImage& board = state.Board.image();
                 QImage frame;
-                QVERIFY(scroll::FrameSequence({state.Cells, state.CellPictures[0], state.CellPictures[1]}, wholeBoard)
-                            .drawFrame(0, frame));
+                const scroll::Sign sign = scroll::signOf(state);
+                QCOMPARE(sign.colourCells.size(), size_t(message.isEmpty() ? 0 : 2));
+                QVERIFY(scroll::FrameSequence(sign, wholeBoard).drawFrame(0, frame));
                 QCOMPARE(frame.size(), board.size());
                 for (int y = 0; y < board.height(); y += state.CellHeight)
                     for (int x = 0; x < board.width(); x += state.CellWidth) {
@@ -205,8 +217,7 @@ private slots:
     void aStepTheBoardCannotTakeIsRefusedWhenSet() {
         auto window = testwindow::startMainWindow();
         window->BTN_Click(0); // "Sample": an odd number of cells wide, no panel: 2 does not divide the cycle
-        const scroll::Sign sign{window->boardState().Cells, window->boardState().CellPictures[0],
-                                window->boardState().CellPictures[1]};
+        const scroll::Sign sign = scroll::signOf(window->boardState());
         QCOMPARE(sign.cells.columns % 2, 1);
         const QByteArray before = testsupport::readAll(path("Lumidot.Ini"));
         {

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -178,6 +180,7 @@ private slots:
         platform::setMsgBoxHandler([](const QString&, int, const QString&) { return int(platform::AnswerYes); });
         QVERIFY(testsupport::writeAll(path("bad.ini"), "[Font]\nSize=abc\n"));
         QVERIFY(testsupport::writeAll(path("latin1.txt"), "caf\xe9\n"));
+        QVERIFY(testsupport::writeAll(path("markup.ini"), "[Panel]\nMarkup=1\n"));
         QVERIFY(testsupport::writeAll(path("ok.ini"), "[Panel]\nShape=Square\n"));
         QVERIFY(renders({"Hi", path("hi.png")}));
     }
@@ -267,6 +270,10 @@ private slots:
         QTest::newRow("a font file that is no font") << QStringList{"--font-file", "latin1.txt", "Hi", "x.png"} << 1 << "" << "latin1.txt";
         QTest::newRow("lines beyond the panel's") << QStringList{"--rows", "16", "--lines", "2", "A\nB\nC", "ok.png"} << 0 << "" << "1 more line than the panel's 2 lines";
         QTest::newRow("dot fonts listed with a message") << QStringList{"--list-dot-fonts", "Hi"} << 2 << "" << "--list-dot-fonts";
+        QTest::newRow("braces without --markup") << QStringList{"{purple}Hi{", "ok.png"} << 0 << "" << "";
+        QTest::newRow("an unknown colour mark") << QStringList{"--markup", "{purple}Hi", "x.png"} << 1 << "" << "\"{purple}\" cannot be read";
+        QTest::newRow("a colour mark left open") << QStringList{"--markup", "Hi{red", "x.h"} << 1 << "" << "\"{red\" cannot be read";
+        QTest::newRow("marks from the settings file") << QStringList{"--settings", "markup.ini", "{#12345}Hi", "x.gif"} << 1 << "" << "\"{#12345}\"";
         QTest::newRow("unknown colour") << QStringList{"--color", "crimson", "Hi", "x.png"} << 2 << "" << "--color must be red, amber, yellow, green, blue, white or #RRGGBB";
         QTest::newRow("colour without #") << QStringList{"--color", "FF0000", "Hi", "x.png"} << 2 << "" << "--color";
         QTest::newRow("colour and a lit picture") << QStringList{"--color", "red", "--lit", "ok.png", "Hi", "x.png"} << 2 << "" << "--color or --lit";
@@ -286,7 +293,9 @@ private slots:
         QFETCH(QString, output);
         QFETCH(QString, errors);
         for (QString& argument : arguments) {
-            if (QRegularExpression(QStringLiteral("^(x|ok|bad|latin1)\\.|^no-such-folder/")).match(argument).hasMatch())
+            if (QRegularExpression(QStringLiteral("^(x|ok|bad|latin1|markup)\\.|^no-such-folder/"))
+                    .match(argument)
+                    .hasMatch())
                 argument = path(argument);
             argument.replace(QLatin1String("\\n"), QLatin1String("\n"));
         }
@@ -448,6 +457,125 @@ private slots:
         QCOMPARE(readAll(path("panel-render.png")), readAll(path("panel-window.png")));
         QCOMPARE(app::readSettings(app::Settings.IniPath).Mongon, QStringLiteral("本日特売\n10:00-20:00"));
         app::Settings.PanelRows = 0; // the other tests' window draws plain boards
+        app::SaveSettings();
+    }
+
+    // Marks take no room: the board lights the cells of the text without them, each cell in its character's
+    // colour (which letter a column belongs to: from a board of "AB" alone). Without --markup the braces are
+    // drawn, as the marked message draws them written as {{.
+    void marksColourTheCellsOfTheirCharacters() {
+        QVERIFY(renders({"--markup", "{#FF0000}AB{#00FF00}CD", path("marked.png")}));
+        QVERIFY(renders({"ABCD", path("abcd.png")}));
+        QVERIFY(renders({"AB", path("ab.png")}));
+        const QImage marked(path("marked.png"));
+        const QImage plain(path("abcd.png"));
+        QCOMPARE(marked.size(), plain.size());
+        const QSize cell = ui::builtinLitDot().size();
+        const QImage litDot = ui::builtinLitDot().convertToFormat(QImage::Format_RGB32);
+        const int firstGreen = cellsOf(path("ab.png")).width();
+        int lit = 0;
+        for (int y = 0; y < plain.height(); y += cell.height()) {
+            for (int x = 0; x < plain.width(); x += cell.width()) {
+                const QImage shown = marked.copy(QRect(QPoint(x, y), cell)).convertToFormat(QImage::Format_RGB32);
+                const QImage unmarked = plain.copy(QRect(QPoint(x, y), cell)).convertToFormat(QImage::Format_RGB32);
+                if (unmarked != litDot) {
+                    QCOMPARE(shown, unmarked);
+                    continue;
+                }
+                ++lit;
+                // A red cell has no green nor blue, a green one no red nor blue.
+                const bool green = x / cell.width() >= firstGreen;
+                int brightest = 0;
+                for (int py = 0; py < cell.height(); ++py) {
+                    for (int px = 0; px < cell.width(); ++px) {
+                        const QRgb pixel = shown.pixel(px, py);
+                        QCOMPARE(qBlue(pixel), 0);
+                        QCOMPARE(green ? qRed(pixel) : qGreen(pixel), 0);
+                        brightest = std::max(brightest, green ? qGreen(pixel) : qRed(pixel));
+                    }
+                }
+                QVERIFY(brightest > 128);
+            }
+        }
+        QVERIFY(lit > 20);
+
+        QVERIFY(renders({"{#FF0000}AB{#00FF00}CD", path("braces.png")}));
+        QVERIFY(renders({"--markup", "{{#FF0000}AB{{#00FF00}CD", path("escaped.png")}));
+        QCOMPARE(readAll(path("braces.png")), readAll(path("escaped.png")));
+        QVERIFY(cellsOf(path("braces.png")).width() > cellsOf(path("abcd.png")).width() + 20);
+    }
+
+    // With generated dots (the settings file's [Panel] Color), a mark's cells take the dot generated in its
+    // colour: here squares of 6 × 6 pixels, green but for the black gap along their right and bottom edges,
+    // and no cell in the sign's own red.
+    void marksTakeGeneratedDotsInTheirColour() {
+        QVERIFY(testsupport::writeAll(path("generated.ini"), "[Panel]\nColor=red\nShape=Square\nDotSize=6\nUnlit=0\n"));
+        QVERIFY(renders({"--settings", path("generated.ini"), "--markup", "{green}H", path("generated.png")}));
+        const QImage board = QImage(path("generated.png")).convertToFormat(QImage::Format_RGB32);
+        const auto dotIn = [](QRgb colour) {
+            QImage dot(6, 6, QImage::Format_RGB32);
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 6; ++x)
+                    dot.setPixel(x, y, x < 5 && y < 5 ? colour : qRgb(0, 0, 0));
+            return dot;
+        };
+        int green = 0;
+        int red = 0;
+        for (int y = 0; y + 6 <= board.height(); y += 6)
+            for (int x = 0; x + 6 <= board.width(); x += 6) {
+                const QImage cell = board.copy(QRect(x, y, 6, 6));
+                green += cell == dotIn(qRgb(0, 255, 0));
+                red += cell == dotIn(qRgb(255, 0, 0));
+            }
+        QVERIFY(green > 10);
+        QCOMPARE(red, 0);
+    }
+
+    // The panel window's check box turns the marks on; the window then draws what lumidot-render draws from
+    // its settings file. A mark that cannot be read is told in the status line on 開始, and the board, the
+    // stored message and the file stay as they were.
+    void marksSetInThePanelWindowRenderAsTheCommandLine() {
+        app::LoadSettings();
+        app::SaveSettings();
+        app::frmMain window;
+        window.Form_Load();
+        {
+            app::frmPanel panel(window.dotFaces());
+            panel.Form_Load();
+            QVERIFY(!panel.MKP->isChecked());
+            panel.MKP->setChecked(true);
+            QTest::mouseClick(panel.BTN[0], Qt::LeftButton);
+        }
+        QCOMPARE(app::readSettings(app::Settings.IniPath).PanelMarkup, 1);
+        const QString message = QStringLiteral("{red}SALE {#00FF00}10:00");
+        window.FLD[0]->setText(message);
+        QTest::mouseClick(window.BTN[0], Qt::LeftButton);
+        QCOMPARE(window.boardState().ColourCellPictures.size(), size_t(2));
+        platform::setFileDialogHandler([&](const platform::DialogRequest&) {
+            platform::DialogAnswer answer;
+            answer.accepted = true;
+            answer.paths = {path("marks-window.png")};
+            answer.filterIndex = 1;
+            return answer;
+        });
+        QTest::mouseClick(window.BTN[1], Qt::LeftButton);
+        QVERIFY(renders({"--settings", app::Settings.IniPath, message, path("marks-render.png")}));
+        QCOMPARE(readAll(path("marks-render.png")), readAll(path("marks-window.png")));
+
+        const QImage board = window.boardState().Board.image();
+        const board::CellGrid cells = window.boardState().Cells;
+        const QByteArray settings = readAll(app::Settings.IniPath);
+        window.FLD[0]->setText(QStringLiteral("{purple}10:00"));
+        QTest::mouseClick(window.BTN[0], Qt::LeftButton);
+        QVERIFY2(window.MSG->text().contains(QLatin1String("\"{purple}\"")), qPrintable(window.MSG->text()));
+        QCOMPARE(window.boardState().Board.image(), board);
+        QCOMPARE(window.boardState().Cells, cells);
+        QCOMPARE(readAll(app::Settings.IniPath), settings);
+        window.FLD[0]->setText(QStringLiteral("{green}10:00"));
+        QTest::mouseClick(window.BTN[0], Qt::LeftButton);
+        QCOMPARE(window.MSG->text(), QStringLiteral("Lumidot"));
+
+        app::Settings.PanelMarkup = 0; // the other tests' window reads braces as text
         app::SaveSettings();
     }
 

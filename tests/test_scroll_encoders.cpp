@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -60,9 +61,28 @@ QByteArray cellsOf(const QImage& frame, const scroll::Sign& sign) {
     return text;
 }
 
+// A sign whose lit cells take colours 1 .. litColours in turn, each colour's picture unlike every other's.
+scroll::Sign colouredSign(int columns, int rows, int litColours) {
+    scroll::Sign sign = scrollsigns::sign(columns, rows, 5);
+    int next = 0;
+    for (uint8_t& cell : sign.cells.lit)
+        if (cell != 0)
+            cell = uint8_t(1 + next++ % litColours);
+    for (int colour = 2; colour <= litColours; ++colour) {
+        QImage picture = sign.litCell.copy();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(colour * 15, 255 - colour * 7 - x, colour * 3 + y * 40));
+        sign.colourCells.push_back(picture);
+    }
+    return sign;
+}
+
 // Compiles a C99 program that includes the headers and prints, for every frame, its delay and its cells
-// from the first header's accessors; runs it and returns what it printed, or why it could not.
-QString runCProgram(const QString& folder, const QStringList& headers, const QString& prefix, QByteArray& printed) {
+// from the first header's accessors (each as cellPrint prints it, given p the data prefix and f, x, y),
+// then what epilogue prints; runs it and returns what it printed, or why it could not.
+QString runCProgram(const QString& folder, const QStringList& headers, const QString& prefix, QByteArray& printed,
+                    const QByteArray& cellPrint = "putchar('0' + p_cell(f, x, y));", const QByteArray& epilogue = {}) {
     QByteArray source = "#include <stdio.h>\n";
     for (const QString& header : headers)
         source += "#include \"" + header.toUtf8() + "\"\n";
@@ -83,12 +103,13 @@ QString runCProgram(const QString& folder, const QStringList& headers, const QSt
               "            for (x = 0; x < " +
               macro +
               "_WIDTH; ++x)\n"
-              "                putchar('0' + " +
-              p +
-              "_cell(f, x, y));\n"
+              "                " +
+              QByteArray(cellPrint).replace("p_", p + '_') +
+              "\n"
               "            putchar('\\n');\n"
               "        }\n"
-              "    }\n"
+              "    }\n" +
+              QByteArray(epilogue).replace("p_", p + '_').replace("P_", macro + '_') +
               "    return 0;\n"
               "}\n";
     if (!testsupport::writeAll(folder + QStringLiteral("/show.c"), source))
@@ -306,6 +327,77 @@ private slots:
             expected += QByteArray::number(decoded.delaysMs[k]) + '\n' + cellsOf(decoded.frames[k], sign);
         // GIF counts hundredths: the header's 40 and 700 ms read back as they are.
         QCOMPARE(printed, expected);
+    }
+
+    // A sign of several colours: the header's colour number of each cell names the picture the GIF shows
+    // there, and its palette the colour the cell's middle pixel shows, in RGB888 and RGB565.
+    void colouredHeaderCellsAreTheGifColours_data() {
+        QTest::addColumn<scroll::CHeaderOptions>("options");
+        QTest::addColumn<int>("litColours");
+        QTest::addColumn<int>("bits");
+        using Layout = scroll::CHeaderOptions::Layout;
+        using Scan = scroll::CHeaderOptions::Scan;
+        const scroll::CHeaderOptions columns{Layout::Strip, Scan::Columns, QStringLiteral("sign"), false};
+        const scroll::CHeaderOptions rows{Layout::Strip, Scan::Rows, QStringLiteral("sign"), true};
+        const scroll::CHeaderOptions frames{Layout::Frames, Scan::Columns, QStringLiteral("sign"), false};
+        QTest::newRow("strip by columns, 2 colours") << columns << 2 << 2;
+        QTest::newRow("strip by rows, 3 colours") << rows << 3 << 2;
+        QTest::newRow("frames, 3 colours") << frames << 3 << 2;
+        QTest::newRow("strip by columns, 4 colours") << columns << 4 << 4;
+        QTest::newRow("strip by rows, 15 colours") << rows << 15 << 4;
+        QTest::newRow("frames, 16 colours") << frames << 16 << 8;
+        QTest::newRow("strip by columns, 20 colours") << columns << 20 << 8;
+    }
+    void colouredHeaderCellsAreTheGifColours() {
+        QFETCH(scroll::CHeaderOptions, options);
+        QFETCH(int, litColours);
+        QFETCH(int, bits);
+        // 13 × 7 cells on a 9-cell panel: a column of 7 cells at 2 bits takes two bytes, rows pad their last.
+        const scroll::Sign sign = colouredSign(13, 7, litColours);
+        AnimationSettings settings{9, 40, Direction::Left, 1, 0};
+        settings.holdMs = 500;
+        settings.blinks = 1;
+        QTemporaryDir folder;
+        const QString gif = folder.filePath(QStringLiteral("sign.gif"));
+        const QString header = folder.filePath(QStringLiteral("sign.h"));
+        QVERIFY(scroll::writeAnimation(sign, settings, gif, AnimationFormat::Gif).ok());
+        QVERIFY(scroll::writeAnimation(sign, settings, header, AnimationFormat::CHeader, options).ok());
+        const QByteArray text = testsupport::readAll(header);
+        QVERIFY(text.contains("#define SIGN_COLORS " + QByteArray::number(litColours + 1) + ' '));
+        QVERIFY(text.contains("#define SIGN_CELL_BITS " + QByteArray::number(bits) + ' '));
+
+        QByteArray printed;
+        const QString failure = runCProgram(folder.path(), {QStringLiteral("sign.h")}, options.name, printed,
+                                            "printf(\"%u \", (unsigned)p_cell(f, x, y));",
+                                            "    for (x = 0; x < P_COLORS; ++x)\n"
+                                            "        printf(\"%06lx %04x\\n\", (unsigned long)p_rgb888((uint8_t)x), "
+                                            "(unsigned)p_rgb565((uint8_t)x));\n");
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QList<QByteArray> lines = printed.split('\n');
+        QList<QByteArray> palette = lines.mid(lines.size() - 1 - (litColours + 1), litColours + 1);
+
+        const Decoded decoded = decodeGif(gif);
+        const QSize cell = sign.litCell.size();
+        int line = 0;
+        QSet<int> shown;
+        for (const QImage& frame : decoded.frames) {
+            ++line; // the delay
+            for (int r = 0; r < frame.height() / cell.height(); ++r) {
+                const QList<QByteArray> numbers = lines[line++].split(' ');
+                for (int c = 0; c < frame.width() / cell.width(); ++c) {
+                    const int colour = numbers[c].toInt();
+                    QVERIFY(colour <= litColours);
+                    shown.insert(colour);
+                    const QImage part = frame.copy(QRect(QPoint(c * cell.width(), r * cell.height()), cell));
+                    QCOMPARE(part, sign.cellPicture(uint8_t(colour)));
+                    const QRgb middle = part.pixel((cell.width() - 1) / 2, (cell.height() - 1) / 2);
+                    const uint rgb565 =
+                        uint(qRed(middle) >> 3) << 11 | uint(qGreen(middle) >> 2) << 5 | uint(qBlue(middle) >> 3);
+                    QCOMPARE(palette[colour], QString::asprintf("%06x %04x", middle & 0xffffffu, rgb565).toLatin1());
+                }
+            }
+        }
+        QCOMPARE(shown.size(), litColours + 1); // every colour was read back
     }
 };
 

@@ -63,9 +63,9 @@ inline constexpr int AnimationWindowClientHeight = 273;
 extern const std::array<ControlPlacement, 18> AnimationWindowLayout;
 
 inline constexpr int PanelWindowClientWidth = 312;
-inline constexpr int PanelWindowClientHeight = 161;
+inline constexpr int PanelWindowClientHeight = 185;
 
-extern const std::array<ControlPlacement, 10> PanelWindowLayout;
+extern const std::array<ControlPlacement, 11> PanelWindowLayout;
 
 // A control's object name, as tests and accessibility tools find it: "BTN(0)", "Board(0)".
 QString controlName(const ControlPlacement& placement);
