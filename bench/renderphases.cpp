@@ -3,6 +3,7 @@
 // to get the start-up. Usage: lumidot_renderphases MESSAGE_FILE LIT UNLIT OUTPUT PNG_SETTING
 
 #include "board/DrawBoard.h"
+#include "board/cellrows.h"
 #include "board/fontface.h"
 #include "dots/LoadDotImage.h"
 #include "output/writeboard.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
 
     board::registerJapaneseFaceSubstitutions();
     board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    state.BoardPaint = board::BoardState::Paint::CellsOnly; // as lumidot-render renders
     dots::LoadDotImage(state, arguments[2], 0);
     dots::LoadDotImage(state, arguments[3], 1);
     board::applyFont(state, QStringLiteral("IPAPGothic"), QStringLiteral("12"), false, false);
@@ -40,12 +42,12 @@ int main(int argc, char** argv) {
     state.TempPic.Print(message);
     const qint64 fontAndMask = clock.nsecsElapsed();
 
-    board::DrawBoard(state, message); // prints the mask again: a small part of its time
+    board::DrawBoard(state, message); // prints the mask again: a small part of its time; the cells only
     const qint64 board = clock.nsecsElapsed();
 
     const output::SaveOptions options{50, false, int16_t(arguments[5].toInt())};
-    const platform::Result written =
-        output::writeBoard(state.Board, arguments[4], platform::saveFormatOf(arguments[4]), options);
+    board::CellRows rows(state);
+    const platform::Result written = output::writeBoard(rows, arguments[4], platform::saveFormatOf(arguments[4]), options);
     const qint64 encodeAndWrite = clock.nsecsElapsed();
     if (!written.ok())
         return 1;

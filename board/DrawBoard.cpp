@@ -1,5 +1,6 @@
 #include "board/DrawBoard.h"
 
+#include "board/cellrows.h"
 #include "platform/numbers.h"
 
 #include <QGuiApplication>
@@ -183,9 +184,6 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
     state.CellWidth = cellWidth;
     state.CellHeight = cellHeight;
 
-    state.Board.Cls();
-    state.Board.setBackColor(qRgb(255, 255, 255));
-
     const Surface& lit = state.Dot[0];
     const Surface& unlit = state.Dot[1];
     state.CellPictures = {cellPicture(lit, state.CellWidth, state.CellHeight),
@@ -205,15 +203,36 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
             state.ColourCellPictures.push_back(cellPicture(colourDots.back(), state.CellWidth, state.CellHeight));
         }
     }
-    for (int x = 0; x <= lastColumn; ++x) {
-        for (int y = 0; y <= lastRow; ++y) {
-            const size_t cell = size_t(y) * size_t(columns) + size_t(x);
-            const uint8_t colour = colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;
-            state.Cells.lit[cell] = colour;
-            const Surface& source = colour == 0 ? unlit : colour == 1 ? lit : colourDots[colour - 2];
-            const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
-            const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));
-            BitBlt(state.Board, cellLeft, cellTop, state.CellWidth, state.CellHeight, source, 0, 0);
+    const auto colourAt = [&](int x, int y) -> uint8_t {
+        const size_t cell = size_t(y) * size_t(columns) + size_t(x);
+        return colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;
+    };
+    const bool originsFit = lastColumn < 0 || lastRow < 0 ||
+                            (int32_t(cellWidth) * lastColumn <= INT16_MAX && int32_t(cellHeight) * lastRow <= INT16_MAX);
+    if (originsFit) {
+        // Every cell first, then the board row by row, each cell's line of its picture copied whole.
+        for (int y = 0; y <= lastRow; ++y)
+            for (int x = 0; x <= lastColumn; ++x)
+                state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = colourAt(x, y);
+        if (state.BoardPaint == BoardState::Paint::Pixels) {
+            QImage& image = state.Board.repaint(qRgb(255, 255, 255));
+            const CellRows cellRows(state);
+            for (int32_t y = 0; y < cellRows.height(); ++y)
+                cellRows.fill(y, reinterpret_cast<QRgb*>(image.scanLine(y)));
+        }
+    } else {
+        // Cell by cell, column by column, up to the first origin that overflows: the cells before it stay drawn.
+        state.Board.Cls();
+        state.Board.setBackColor(qRgb(255, 255, 255));
+        for (int x = 0; x <= lastColumn; ++x) {
+            for (int y = 0; y <= lastRow; ++y) {
+                const uint8_t colour = colourAt(x, y);
+                state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = colour;
+                const Surface& source = colour == 0 ? unlit : colour == 1 ? lit : colourDots[colour - 2];
+                const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
+                const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));
+                BitBlt(state.Board, cellLeft, cellTop, state.CellWidth, state.CellHeight, source, 0, 0);
+            }
         }
     }
 

@@ -36,6 +36,12 @@ struct BoardState {
     // The lit cell pictures of further colours: cells of colour n ≥ 2 show ColourCellPictures[n − 2]. Empty
     // after a render in the sign's own colour alone.
     std::vector<QImage> ColourCellPictures;
+
+    // Whether a render paints the board's pixels, or sets its size, cells and cell pictures alone for a
+    // writer that reads its rows from them (CellRows): a batch render that only writes the board need not
+    // hold it whole.
+    enum class Paint { Pixels, CellsOnly };
+    Paint BoardPaint = Paint::Pixels;
 };
 
 // The lit dot in one of a message's further colours, the size of the lit dot: what its cells are drawn with.

@@ -66,8 +66,7 @@ void finishDestination(j_compress_ptr info) {
 }
 
 // Kept free of C++ objects with destructors, since libjpeg reports errors by jumping back to setjmp.
-bool encode(const QImage& image, int32_t width, int32_t height, int quality, bool progressive,
-            FileDestination* destination) {
+bool encode(PixelRows& rows, int quality, bool progressive, FileDestination* destination) {
     jpeg_compress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -81,8 +80,8 @@ bool encode(const QImage& image, int32_t width, int32_t height, int quality, boo
     destination->base.empty_output_buffer = emptyDestination;
     destination->base.term_destination = finishDestination;
     info.dest = &destination->base;
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
+    info.image_width = JDIMENSION(rows.width());
+    info.image_height = JDIMENSION(rows.height());
     info.input_components = 4;
     info.in_color_space = JCS_EXT_BGRX; // the surface's 0xFFRRGGBB words, as bytes in memory
     jpeg_set_defaults(&info);
@@ -97,7 +96,7 @@ bool encode(const QImage& image, int32_t width, int32_t height, int quality, boo
     info.Y_density = 96;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(info.next_scanline)));
+        JSAMPROW row = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(rows.row(int32_t(info.next_scanline))));
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -111,16 +110,24 @@ platform::Result DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_
                               uint8_t quality, int32_t progressive) {
     if (const platform::Result area = detail::checkArea(dc, width, height, fileName); !area.ok())
         return area;
+    ImageRows rows(dc.image(), width, height);
+    return DCSavetoJPEG(rows, fileName, quality, progressive);
+}
+
+platform::Result DCSavetoJPEG(PixelRows& rows, const QString& fileName, uint8_t quality, int32_t progressive) {
+    if (const platform::Result area = detail::checkRows(rows, fileName); !area.ok())
+        return area;
+    const int32_t width = rows.width();
+    const int32_t height = rows.height();
     if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
         return platform::Result::failed(
             platform::Failure::TooLarge, fileName,
             QStringLiteral("JPEG %1 × %2 > %3 × %3").arg(width).arg(height).arg(JPEG_MAX_DIMENSION));
-    const QImage image = detail::pixelsOf(dc);
     platform::AtomicFile file(fileName);
     if (const platform::Result opened = detail::openOutput(file); !opened.ok())
         return opened;
     FileDestination destination{{}, &file, nullptr, false};
-    if (!encode(image, width, height, quality, progressive != 0, &destination)) {
+    if (!encode(rows, quality, progressive != 0, &destination)) {
         if (destination.failed)
             return detail::writeFailure(file);
         return platform::Result::failed(platform::Failure::EncoderError, fileName, QStringLiteral("libjpeg"));

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace codec {
 
@@ -45,10 +47,6 @@ private:
     std::array<QRgb, 256> m_colours{};
     int m_count = 0;
 };
-
-const QRgb* pixelRow(const QImage& image, uint32_t y) {
-    return reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-}
 
 // Turns rows of pixels into palette indices packed at a bit depth. A board repeats its dot pictures
 // cell after cell, so most blocks of eight pixels equal one of the last two different blocks met; their
@@ -142,14 +140,15 @@ private:
     int m_nextBlock = 0;
 };
 
-enum class Packing { Packed, TooManyColours, OutOfMemory };
+enum class Packing { Packed, TooManyColours, OutOfMemory, NotWholeBytes };
 
 // The area's pixels as palette indices packed as tightly as their colours allow, each row behind its
 // filter byte (none): the rows as the file holds them, in one pass over the pixels. The depth starts at
 // one bit and grows as colours come; each time it does, the rows are packed again from the top (a board
 // meets all its colours in its first row of cells). The palette lists the colours in the order met.
-Packing packPalette(const QImage& image, uint32_t width, uint32_t height, Palette& palette, MallocBuffer& rows,
-                    size_t& bytes) {
+Packing packPalette(PixelRows& pixels, Palette& palette, MallocBuffer& rows, size_t& bytes) {
+    const uint32_t width = uint32_t(pixels.width());
+    const uint32_t height = uint32_t(pixels.height());
     for (int depth = 1;;) {
         const size_t stride = (size_t(width) * size_t(depth) + 7) / 8 + 1;
         if (stride - 1 > (size_t(-1) >> 2) / height)
@@ -163,7 +162,7 @@ Packing packPalette(const QImage& image, uint32_t width, uint32_t height, Palett
         for (uint32_t y = 0; y < height && outcome == RowPacker::Outcome::Packed; ++y) {
             uint8_t* row = rows.get() + size_t(y) * stride;
             row[0] = 0;
-            outcome = packer.pack(pixelRow(image, y), width, row + 1);
+            outcome = packer.pack(pixels.row(int32_t(y)), width, row + 1);
         }
         switch (outcome) {
         case RowPacker::Outcome::Packed:
@@ -179,17 +178,118 @@ Packing packPalette(const QImage& image, uint32_t width, uint32_t height, Palett
     }
 }
 
+// A picture made of tiles, indexed from its tiles alone: the palette lists their colours in the order a pass
+// over the rows meets them, as packPalette's, and each tile's lines are packed once at the depth they need.
+struct PackedTiles {
+    const TileGrid* grid = nullptr;
+    size_t lineBytes = 0;
+    std::vector<uint8_t> lines; // tile by tile, line by line
+    size_t stride = 0;          // a row of the file, with its filter byte
+    size_t bytes = 0;           // all the rows
+
+    // The rows' bytes from offset on, into out: each tile's packed line copied wherever the tile shows.
+    void fill(size_t offset, std::span<uint8_t> out) const {
+        std::vector<uint8_t> partial; // a row that out holds only part of
+        for (size_t done = 0; done < out.size();) {
+            const size_t row = (offset + done) / stride;
+            const size_t from = (offset + done) % stride;
+            const size_t length = std::min(stride - from, out.size() - done);
+            if (from == 0 && length == stride) {
+                fillRow(row, out.data() + done);
+            } else {
+                partial.resize(stride);
+                fillRow(row, partial.data());
+                std::memcpy(out.data() + done, partial.data() + from, length);
+            }
+            done += length;
+        }
+    }
+
+private:
+    void fillRow(size_t row, uint8_t* out) const {
+        const size_t tileRow = row / size_t(grid->tileHeight);
+        const uint8_t* packedLine = lines.data() + (row % size_t(grid->tileHeight)) * lineBytes;
+        const size_t tileBytes = size_t(grid->tileHeight) * lineBytes;
+        const uint8_t* tileAt = grid->tileAt + tileRow * size_t(grid->columns);
+        *out++ = 0; // no filter
+        for (int32_t x = 0; x < grid->columns; ++x, out += lineBytes)
+            std::memcpy(out, packedLine + tileAt[x] * tileBytes, lineBytes);
+    }
+};
+
+// Packed when a tile's line fills whole bytes at the depth the colours need; NotWholeBytes otherwise, the
+// palette then holding every colour.
+Packing packTiles(const TileGrid& grid, Palette& palette, PackedTiles& packed) {
+    // A row's colours are those of the tiles' lines in the order the tiles first show in their row of tiles.
+    std::vector<uint8_t> order;
+    std::array<bool, 256> shownAnywhere{};
+    for (int32_t tileRow = 0; tileRow < grid.rows; ++tileRow) {
+        std::array<bool, 256> shown{};
+        order.clear();
+        const uint8_t* tileAt = grid.tileAt + size_t(tileRow) * size_t(grid.columns);
+        for (int32_t x = 0; x < grid.columns; ++x)
+            if (!std::exchange(shown[tileAt[x]], true)) {
+                order.push_back(tileAt[x]);
+                shownAnywhere[tileAt[x]] = true;
+            }
+        for (int32_t line = 0; line < grid.tileHeight; ++line)
+            for (const uint8_t tile : order) {
+                const QRgb* pixels = reinterpret_cast<const QRgb*>(grid.tiles[tile]->constScanLine(line));
+                for (int32_t i = 0; i < grid.tileWidth; ++i)
+                    if (palette.indexOf(pixels[i]) < 0)
+                        return Packing::TooManyColours;
+            }
+    }
+    const int depth = paletteBitDepth(palette.colours().size());
+    if (size_t(grid.tileWidth) * size_t(depth) % 8 != 0)
+        return Packing::NotWholeBytes;
+    packed.grid = &grid;
+    packed.lineBytes = size_t(grid.tileWidth) * size_t(depth) / 8;
+    packed.lines.resize(grid.tiles.size() * size_t(grid.tileHeight) * packed.lineBytes);
+    std::vector<uint8_t> indices(size_t(grid.tileWidth));
+    uint8_t* out = packed.lines.data();
+    for (size_t tile = 0; tile < grid.tiles.size(); ++tile)
+        for (int32_t line = 0; line < grid.tileHeight; ++line, out += packed.lineBytes) {
+            if (!shownAnywhere[tile])
+                continue; // its colours are in no row, nor in the palette
+            const QRgb* pixels = reinterpret_cast<const QRgb*>(grid.tiles[tile]->constScanLine(line));
+            for (int32_t i = 0; i < grid.tileWidth; ++i)
+                indices[size_t(i)] = uint8_t(palette.indexOf(pixels[i]));
+            packIndices(indices.data(), uint32_t(grid.tileWidth), depth, out);
+        }
+    packed.stride = size_t(grid.columns) * packed.lineBytes + 1;
+    const size_t height = size_t(grid.rows) * size_t(grid.tileHeight);
+    if (packed.stride - 1 > (size_t(-1) >> 2) / height)
+        return Packing::OutOfMemory;
+    packed.bytes = packed.stride * height;
+    return Packing::Packed;
+}
+
 } // namespace
 
 platform::Result DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
                              uint8_t pngSetting) {
     if (const platform::Result area = detail::checkArea(dc, width, height, fileName); !area.ok())
         return area;
-    const QImage image = detail::pixelsOf(dc);
+    ImageRows rows(dc.image(), width, height);
+    return DCSavetoPNG(rows, fileName, pngSetting);
+}
+
+platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t pngSetting) {
+    if (const platform::Result area = detail::checkRows(rows, fileName); !area.ok())
+        return area;
+    const int32_t width = rows.width();
+    const int32_t height = rows.height();
     Palette palette;
     MallocBuffer packed;
     size_t packedBytes = 0;
-    const Packing packing = packPalette(image, uint32_t(width), uint32_t(height), palette, packed, packedBytes);
+    PackedTiles tiles;
+    Packing packing = Packing::NotWholeBytes;
+    if (const TileGrid* grid = rows.tiles())
+        packing = packTiles(*grid, palette, tiles);
+    const bool fromTiles = packing == Packing::Packed;
+    if (packing == Packing::NotWholeBytes)
+        packing = packPalette(rows, palette, packed, packedBytes);
     if (packing == Packing::OutOfMemory)
         return platform::Result::system(fileName, ENOMEM);
 
@@ -200,11 +300,16 @@ platform::Result DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t
     bool written = false;
     if (packing == Packing::Packed) {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Palette, palette.colours()};
-        written = stream.begin(header) && stream.writePackedImage(std::span(packed.get(), packedBytes));
+        written = stream.begin(header) &&
+                  (fromTiles ? stream.writePackedImage(tiles.bytes,
+                                                       [&tiles](size_t offset, std::span<uint8_t> out) {
+                                                           tiles.fill(offset, out);
+                                                       })
+                             : stream.writePackedImage(std::span(packed.get(), packedBytes)));
     } else {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Rgb, {}};
-        written = stream.begin(header) && stream.writeImage([&image, width](uint32_t y, uint8_t* row) {
-            const QRgb* pixels = pixelRow(image, y);
+        written = stream.begin(header) && stream.writeImage([&rows, width](uint32_t y, uint8_t* row) {
+            const QRgb* pixels = rows.row(int32_t(y));
             for (int32_t x = 0; x < width; ++x) {
                 *row++ = uint8_t(qRed(pixels[x]));
                 *row++ = uint8_t(qGreen(pixels[x]));

@@ -29,7 +29,7 @@ void putUint32(uint8_t* out, uint32_t value) {
 
 // BITMAPFILEHEADER and BITMAPINFOHEADER of a bottom-up 24-bit picture without compression, field by
 // field as Qt's own BMP writer fills them, so the file is the one the platform's picture writer makes.
-std::array<uint8_t, FileHeaderBytes + InfoHeaderBytes> headerOf(const QImage& image, uint32_t rowBytes) {
+std::array<uint8_t, FileHeaderBytes + InfoHeaderBytes> headerOf(const PixelRows& image, uint32_t rowBytes) {
     std::array<uint8_t, FileHeaderBytes + InfoHeaderBytes> header{};
     const uint32_t pixelBytes = rowBytes * uint32_t(image.height());
     header[0] = 'B';
@@ -56,7 +56,13 @@ platform::Result SavePicture(const platform::Surface& picture, const QString& fi
     if (const platform::Result area = detail::checkArea(picture, picture.ScaleWidth(), picture.ScaleHeight(), fileName);
         !area.ok())
         return area;
-    const QImage image = detail::pixelsOf(picture);
+    ImageRows rows(picture.image(), picture.ScaleWidth(), picture.ScaleHeight());
+    return SavePicture(rows, fileName);
+}
+
+platform::Result SavePicture(PixelRows& image, const QString& fileName) {
+    if (const platform::Result area = detail::checkRows(image, fileName); !area.ok())
+        return area;
     const int width = image.width();
     const uint32_t rowBytes = (uint32_t(width) * 3 + 3) & ~3u; // rows are padded to 4 bytes
 
@@ -78,7 +84,7 @@ platform::Result SavePicture(const platform::Surface& picture, const QString& fi
         uint8_t* out = block.get();
         const int rows = std::min(rowsPerBlock, y + 1);
         for (int i = 0; i < rows; ++i, --y) {
-            const QRgb* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            const QRgb* pixels = image.row(y);
             uint8_t* row = out;
             // A 0xFFRRGGBB word is B, G, R, 0xFF in memory: copy four bytes, keep three.
             for (int x = 0; x < width; ++x, row += 3)

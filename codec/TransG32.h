@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/pixelrows.h"
 #include "platform/result.h"
 #include "platform/surface.h"
 
@@ -22,14 +23,17 @@ int DCReadPNG(const QString& fileName, platform::Surface& surface);
 // progressive when progressive is nonzero.
 platform::Result DCSavetoJPEG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
                               uint8_t quality, int32_t progressive);
+platform::Result DCSavetoJPEG(PixelRows& rows, const QString& fileName, uint8_t quality, int32_t progressive);
 
 // The same pixels as a PNG file, exactly: a palette PNG when they hold 256 colours or fewer (a board of
 // two dot pictures always does), else 24-bit RGB. pngSetting chooses the compression effort: 1 fastest,
 // 2 smallest, anything else the default.
 platform::Result DCSavetoPNG(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName,
                              uint8_t pngSetting);
+platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t pngSetting);
 
 // The picture writer: the whole surface as a 24-bit Windows bitmap file at the surface's resolution.
 platform::Result SavePicture(const platform::Surface& picture, const QString& fileName);
+platform::Result SavePicture(PixelRows& rows, const QString& fileName);
 
 } // namespace codec

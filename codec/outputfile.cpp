@@ -24,9 +24,11 @@ platform::Result checkArea(const platform::Surface& dc, int32_t width, int32_t h
     return platform::Result::success();
 }
 
-QImage pixelsOf(const platform::Surface& dc) {
-    const QImage& image = dc.image();
-    return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+platform::Result checkRows(const PixelRows& rows, const QString& fileName) {
+    if (rows.width() <= 0 || rows.height() <= 0)
+        return platform::Result::failed(platform::Failure::NothingToWrite, fileName,
+                                        QStringLiteral("%1 × %2").arg(rows.width()).arg(rows.height()));
+    return platform::Result::success();
 }
 
 platform::Result openOutput(platform::AtomicFile& file) {

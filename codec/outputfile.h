@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/pixelrows.h"
 #include "platform/result.h"
 #include "platform/surface.h"
 
@@ -18,8 +19,8 @@ namespace codec::detail {
 // Whether width × height pixels from the origin lie inside dc.
 platform::Result checkArea(const platform::Surface& dc, int32_t width, int32_t height, const QString& fileName);
 
-// The surface's pixels as 0xFFRRGGBB words, the layout every writer reads.
-QImage pixelsOf(const platform::Surface& dc);
+// Whether there is a pixel to write.
+platform::Result checkRows(const PixelRows& rows, const QString& fileName);
 
 // Opens the temporary file beside the target that a successful commit renames into place.
 platform::Result openOutput(platform::AtomicFile& file);

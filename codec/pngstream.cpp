@@ -254,13 +254,22 @@ bool PngStream::writeImage(const PngRows& rows) {
 }
 
 bool PngStream::writePackedImage(std::span<const uint8_t> filteredRows) {
+    return writePacked(filteredRows.size(), [&] { return m_zlib.compress(filteredRows); });
+}
+
+bool PngStream::writePackedImage(size_t bytes, const ZlibStream::Filler& fill) {
+    return writePacked(bytes, [&] { return m_zlib.compress(bytes, fill); });
+}
+
+bool PngStream::writePacked(size_t bytes, const std::function<bool()>& compress) {
     if (m_error != Error::None)
         return false;
     const size_t stride = (size_t(m_header.width) * size_t(m_bitDepth * pngBytesPerPixel(m_header.color)) + 7) / 8 + 1;
-    if (m_stage != Stage::Header || filteredRows.size() / stride != m_header.height ||
-        filteredRows.size() % stride != 0)
+    if (m_stage != Stage::Header || bytes / stride != m_header.height || bytes % stride != 0)
         return fail(Error::Misuse);
-    if (!writeCompressed(filteredRows, false))
+    if (!compress())
+        return fail(Error::OutOfMemory);
+    if (!writeZlib(false))
         return false;
     m_stage = Stage::Pixels;
     return true;
@@ -343,6 +352,10 @@ bool PngStream::writePixels(uint32_t width, uint32_t height, const PngRows& rows
 bool PngStream::writeCompressed(std::span<const uint8_t> filtered, bool asFrameData) {
     if (!m_zlib.compress(filtered))
         return fail(Error::OutOfMemory);
+    return writeZlib(asFrameData);
+}
+
+bool PngStream::writeZlib(bool asFrameData) {
     std::vector<std::span<const uint8_t>> parts = m_zlib.parts();
     if (!asFrameData)
         return writeChunk("IDAT", parts);

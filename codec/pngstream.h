@@ -108,6 +108,8 @@ public:
     // The same from rows already in the file's layout: each a filter byte of 0 and the pixels packed at
     // the header's bit depth (see paletteBitDepth and packIndices), height × (1 + packed row bytes).
     bool writePackedImage(std::span<const uint8_t> filteredRows);
+    // The same rows made as they are compressed (see ZlibStream::Filler): bytes in all.
+    bool writePackedImage(size_t bytes, const ZlibStream::Filler& fill);
     // One frame of an animation: fcTL, then IDAT for the first frame and fdAT after it.
     bool writeFrame(const PngFrame& frame, const PngRows& rows);
     // IEND. The device is left open: closing or committing it is the caller's.
@@ -121,7 +123,9 @@ private:
     bool writeChunk(const char type[4], std::span<const uint8_t> data);
     bool writeChunk(const char type[4], const std::vector<std::span<const uint8_t>>& parts);
     bool writePixels(uint32_t width, uint32_t height, const PngRows& rows, bool asFrameData);
+    bool writePacked(size_t bytes, const std::function<bool()>& compress);
     bool writeCompressed(std::span<const uint8_t> filtered, bool asFrameData);
+    bool writeZlib(bool asFrameData);
 
     enum class Stage { Start, Header, Animation, Pixels, Finished };
 

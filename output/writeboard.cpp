@@ -8,16 +8,20 @@ namespace output {
 
 platform::Result writeBoard(const platform::Surface& board, const QString& fileName, platform::ImageFormat format,
                             const SaveOptions& options) {
+    codec::ImageRows rows(board.image(), board.ScaleWidth(), board.ScaleHeight());
+    return writeBoard(rows, fileName, format, options);
+}
+
+platform::Result writeBoard(codec::PixelRows& board, const QString& fileName, platform::ImageFormat format,
+                            const SaveOptions& options) {
     using platform::ImageFormat;
     try {
-        const int32_t width = platform::toInt32(board.ScaleWidth());
-        const int32_t height = platform::toInt32(board.ScaleHeight());
         switch (format) {
         case ImageFormat::Jpeg:
-            return codec::DCSavetoJPEG(board, width, height, fileName, platform::toByte(options.jpegRate),
+            return codec::DCSavetoJPEG(board, fileName, platform::toByte(options.jpegRate),
                                        options.progressiveJpeg ? -1 : 0);
         case ImageFormat::Png:
-            return codec::DCSavetoPNG(board, width, height, fileName, platform::toByte(options.pngRate));
+            return codec::DCSavetoPNG(board, fileName, platform::toByte(options.pngRate));
         case ImageFormat::Bmp:
             return codec::SavePicture(board, fileName);
         }

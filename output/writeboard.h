@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/pixelrows.h"
 #include "platform/filetypes.h"
 #include "platform/result.h"
 #include "platform/surface.h"
@@ -22,6 +23,9 @@ struct SaveOptions {
 // Writes the board's drawing area to fileName in format, whole or not at all: a failure leaves any
 // earlier file as it was and says why.
 platform::Result writeBoard(const platform::Surface& board, const QString& fileName, platform::ImageFormat format,
+                            const SaveOptions& options);
+// The same for a board given row by row.
+platform::Result writeBoard(codec::PixelRows& board, const QString& fileName, platform::ImageFormat format,
                             const SaveOptions& options);
 
 } // namespace output

@@ -76,6 +76,14 @@ void Surface::Cls() {
     m_textY = 0;
 }
 
+QImage& Surface::repaint(QRgb backColor) {
+    m_backColor = backColor;
+    m_textY = 0;
+    if (m_image.width() != m_width || m_image.height() != m_height)
+        m_image = newImage96(m_width, m_height);
+    return m_image;
+}
+
 void Surface::setBackColor(QRgb color) {
     m_backColor = color;
     Cls();

@@ -30,6 +30,9 @@ public:
 
     void Cls();                    // background colour all over, text position (0, 0)
     void setBackColor(QRgb color); // repaints the whole image in the new colour
+    // Sets the background colour and hands over the whole image to a caller that paints every pixel of it:
+    // its pixels are not painted in the background colour first. The text position goes back to (0, 0).
+    QImage& repaint(QRgb backColor);
     QRgb backColor() const { return m_backColor; }
     void setForeColor(QRgb color) { m_foreColor = color; }
     QRgb foreColor() const { return m_foreColor; }

@@ -2,6 +2,7 @@
 
 #include "app/basCommon.h"
 #include "board/DrawBoard.h"
+#include "board/cellrows.h"
 #include "board/fontface.h"
 #include "board/missingglyphs.h"
 #include "board/panelmask.h"
@@ -229,6 +230,7 @@ board::BoardState renderedBoard(const board::MarkedText& message, const Faces& f
                                 const app::SettingsRecord& settings, const Request& request,
                                 const std::optional<dots::DotStyle>& style, board::PanelReport& report) {
     board::BoardState state(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    state.BoardPaint = board::BoardState::Paint::CellsOnly; // written from its cells, never shown
     const float points = request.size.value_or(settings.FontSize);
     board::applyFont(state, faces.family, platform::formatSingle(points), request.italic || settings.Italic != 0,
                      request.bold || settings.Tick != 0);
@@ -374,12 +376,13 @@ void run(const Request& request, const std::function<void(const QString&)>& warn
 
     Target target(request.output, *request.type);
     switch (request.writes) {
-    case Writes::Board:
-        if (const platform::Result written =
-                output::writeBoard(state.Board, target.fileName(), *request.type->still, options);
+    case Writes::Board: {
+        board::CellRows rows(state);
+        if (const platform::Result written = output::writeBoard(rows, target.fileName(), *request.type->still, options);
             !written.ok())
             throw writeFailure(written);
         break;
+    }
     case Writes::Frames:
         check(sign, animation, shownOutput);
         writeFrames(sign, animation, *request.frames, request.output, *request.type->still, options);

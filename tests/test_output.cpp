@@ -2,8 +2,11 @@
 #include "output/CheckFile.h"
 #include "platform/text.h"
 #include "board/DrawBoard.h"
+#include "board/cellrows.h"
 #include "board/fontface.h"
 #include "codec/TransG32.h"
+#include "dots/colourmarks.h"
+#include "output/writeboard.h"
 #include "output/SaveBoard.h"
 #include "platform/commondialogs.h"
 #include "platform/errors.h"
@@ -314,6 +317,71 @@ private slots:
         QVERIFY(!output::writeBoard(wide.Board, path("wide.jpg"), ImageFormat::Jpeg, {}).ok());
         QCOMPARE(readAll(path("wide.jpg")), QByteArray("earlier"));
         QVERIFY(output::writeBoard(wide.Board, path("wide.png"), ImageFormat::Png, {}).ok());
+    }
+
+    // A board written from its cells, never painted (as lumidot-render writes it), is the painted board byte for
+    // byte in every format: here an unlit dot smaller than the cell (white where it does not reach) and a second
+    // lit colour, with cells whose lines fill whole bytes of a PNG's palette indices or not, and a board whose
+    // rows are compressed in several pieces.
+    void aBoardWrittenFromItsCellsIsThePaintedBoard_data() {
+        QTest::addColumn<QSize>("cell");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("3 pixels: 6 bits") << QSize(3, 2) << "Sa{#00FF00}mple";
+        QTest::newRow("4 pixels: a byte") << QSize(4, 2) << "Sa{#00FF00}mple";
+        QTest::newRow("no cell in the sign's own colour") << QSize(4, 2) << "{#00FF00}Sample";
+        QTest::newRow("rows in several pieces") << QSize(8, 16) << QStringLiteral("Sa{#00FF00}mple ").repeated(25);
+    }
+    void aBoardWrittenFromItsCellsIsThePaintedBoard() {
+        QFETCH(QSize, cell);
+        QFETCH(QString, message);
+        const auto filled = [](QSize size, QRgb colour) {
+            QImage dot(size, QImage::Format_RGB32);
+            dot.fill(colour);
+            return dot;
+        };
+        const auto render = [&](board::BoardState::Paint paint) {
+            board::BoardState state = testsupport::windowBoard();
+            state.BoardPaint = paint;
+            board::applyFont(state, QStringLiteral("DejaVu Sans"), QStringLiteral("10"), false, false);
+            state.Dot[0].setPicture(filled(cell, qRgb(255, 0, 0)));
+            state.Dot[1].setPicture(filled(QSize(2, 1), qRgb(0, 0, 255)));
+            board::MarkedText text;
+            if (!dots::readColourMarks(message, text).ok())
+                qFatal("the marks do not read");
+            for (int pass = 0; pass < 2; ++pass) // the second render shows the whole message
+                board::DrawBoard(state, text, [&](QRgb colour) { return filled(cell, colour); });
+            return state;
+        };
+        const board::BoardState painted = render(board::BoardState::Paint::Pixels);
+        board::BoardState cellsOnly = render(board::BoardState::Paint::CellsOnly);
+        QCOMPARE(cellsOnly.Cells, painted.Cells);
+
+        const QImage board = painted.Board.image();
+        QCOMPARE(board.size(), QSize(cell.width() * painted.Cells.columns, cell.height() * painted.Cells.rows));
+        int wrong = 0;
+        int green = 0;
+        for (int y = 0; y < board.height(); ++y) {
+            const QRgb* pixels = reinterpret_cast<const QRgb*>(board.constScanLine(y));
+            for (int x = 0; x < board.width(); ++x) {
+                const int colour = painted.Cells.colour(x / cell.width(), y / cell.height());
+                const QRgb expected = colour == 1   ? qRgb(255, 0, 0)
+                                      : colour == 2 ? qRgb(0, 255, 0)
+                                      : x % cell.width() < 2 && y % cell.height() == 0 ? qRgb(0, 0, 255)
+                                                                                         : qRgb(255, 255, 255);
+                wrong += pixels[x] != expected;
+                green += colour == 2;
+            }
+        }
+        QCOMPARE(wrong, 0);
+        QVERIFY(green > 0);
+
+        for (const QString& name : {QStringLiteral("cells.bmp"), QStringLiteral("cells.png"), QStringLiteral("cells.jpg")}) {
+            const ImageFormat format = platform::saveFormatOf(name);
+            QVERIFY(output::writeBoard(painted.Board, path("painted-" + name), format, {}).ok());
+            board::CellRows rows(cellsOnly);
+            QVERIFY(output::writeBoard(rows, path(name), format, {}).ok());
+            QCOMPARE(readAll(path(name)), readAll(path("painted-" + name)));
+        }
     }
 
     void aQualityThatDoesNotFitAByteIsReported() {
