@@ -2,6 +2,9 @@
 #include "board/fontface.h"
 #include "board/panelmask.h"
 #include "dotfont/facelibrary.h"
+#include "dots/LoadDotImage.h"
+#include "dots/colourmarks.h"
+#include "dots/dotstyle.h"
 
 #include <QDir>
 
@@ -44,6 +47,38 @@ void drawWidest(benchmark::State& run) {
     renderMessage(run, *state, bench::messageOfWidth(*state, 32767 / dot));
 }
 BENCHMARK(drawWidest)->ArgName("dot")->Arg(8)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// The same widest message of 8-pixel cells with dots made from a colour, and lit in two colours (its second half
+// green): against drawWidest/dot:8.
+void drawWidestGeneratedDots(benchmark::State& run) {
+    auto state = bench::benchState();
+    dots::useGeneratedDots(*state, dots::DotStyle{});
+    renderMessage(run, *state, bench::messageOfWidth(*state, 32767 / 8));
+}
+BENCHMARK(drawWidestGeneratedDots)->Unit(benchmark::kMillisecond);
+
+void drawWidestInTwoColours(benchmark::State& run) {
+    auto state = bench::benchState();
+    state->Dot[0].setPicture(bench::squareDot(8, qRgb(255, 0, 0)));
+    state->Dot[1].setPicture(bench::squareDot(8, qRgb(60, 0, 0)));
+    const QString message = bench::messageOfWidth(*state, 32767 / 8);
+    board::MarkedText marked;
+    if (!dots::readColourMarks(message.left(message.size() / 2) + QStringLiteral("{green}") +
+                                   message.mid(message.size() / 2),
+                               marked)
+             .ok()) {
+        run.SkipWithError("the message's marks do not read");
+        return;
+    }
+    const board::LitDotIn litDotIn = [&](QRgb colour) {
+        return dots::litDotIn(colour, state->Dot[0].image(), std::nullopt);
+    };
+    board::DrawBoard(*state, marked, litDotIn);
+    for (auto _ : run)
+        board::DrawBoard(*state, marked, litDotIn);
+    run.counters["colours"] = double(state->ColourCellPictures.size() + 1);
+}
+BENCHMARK(drawWidestInTwoColours)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
