@@ -63,9 +63,8 @@ void drawWidestInTwoColours(benchmark::State& run) {
     state->Dot[1].setPicture(bench::squareDot(8, qRgb(60, 0, 0)));
     const QString message = bench::messageOfWidth(*state, 32767 / 8);
     board::MarkedText marked;
-    if (!dots::readColourMarks(message.left(message.size() / 2) + QStringLiteral("{green}") +
-                                   message.mid(message.size() / 2),
-                               marked)
+    if (!dots::readColourMarks(
+             message.left(message.size() / 2) + QStringLiteral("{green}") + message.mid(message.size() / 2), marked)
              .ok()) {
         run.SkipWithError("the message's marks do not read");
         return;

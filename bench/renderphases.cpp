@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
 
     const output::SaveOptions options{50, false, int16_t(arguments[5].toInt())};
     board::CellRows rows(state);
-    const platform::Result written = output::writeBoard(rows, arguments[4], platform::saveFormatOf(arguments[4]), options);
+    const platform::Result written =
+        output::writeBoard(rows, arguments[4], platform::saveFormatOf(arguments[4]), options);
     const qint64 encodeAndWrite = clock.nsecsElapsed();
     if (!written.ok())
         return 1;

@@ -207,8 +207,9 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
         const size_t cell = size_t(y) * size_t(columns) + size_t(x);
         return colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;
     };
-    const bool originsFit = lastColumn < 0 || lastRow < 0 ||
-                            (int32_t(cellWidth) * lastColumn <= INT16_MAX && int32_t(cellHeight) * lastRow <= INT16_MAX);
+    const bool originsFit =
+        lastColumn < 0 || lastRow < 0 ||
+        (int32_t(cellWidth) * lastColumn <= INT16_MAX && int32_t(cellHeight) * lastRow <= INT16_MAX);
     if (originsFit) {
         // Every cell first, then the board row by row, each cell's line of its picture copied whole.
         for (int y = 0; y <= lastRow; ++y)

@@ -6,13 +6,12 @@
 namespace board {
 
 CellRows::CellRows(const BoardState& state)
-    : m_pictures{&state.CellPictures[1], &state.CellPictures[0]},
-      m_width(state.Cells.columns * state.CellWidth), m_height(state.Cells.rows * state.CellHeight),
-      m_dotsPerMeter(state.CellPictures[0].dotsPerMeterX()) {
+    : m_pictures{&state.CellPictures[1], &state.CellPictures[0]}, m_width(state.Cells.columns * state.CellWidth),
+      m_height(state.Cells.rows * state.CellHeight), m_dotsPerMeter(state.CellPictures[0].dotsPerMeterX()) {
     for (const QImage& picture : state.ColourCellPictures)
         m_pictures.push_back(&picture);
-    m_grid = {state.Cells.columns, state.Cells.rows, state.Cells.lit.data(), m_pictures, state.CellWidth,
-              state.CellHeight};
+    m_grid = {state.Cells.columns, state.Cells.rows, state.Cells.lit.data(),
+              m_pictures,          state.CellWidth,  state.CellHeight};
 }
 
 void CellRows::fill(int32_t y, QRgb* out) const {

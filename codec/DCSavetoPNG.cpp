@@ -300,12 +300,11 @@ platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t p
     bool written = false;
     if (packing == Packing::Packed) {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Palette, palette.colours()};
-        written = stream.begin(header) &&
-                  (fromTiles ? stream.writePackedImage(tiles.bytes,
-                                                       [&tiles](size_t offset, std::span<uint8_t> out) {
-                                                           tiles.fill(offset, out);
-                                                       })
-                             : stream.writePackedImage(std::span(packed.get(), packedBytes)));
+        written =
+            stream.begin(header) &&
+            (fromTiles ? stream.writePackedImage(
+                             tiles.bytes, [&tiles](size_t offset, std::span<uint8_t> out) { tiles.fill(offset, out); })
+                       : stream.writePackedImage(std::span(packed.get(), packedBytes)));
     } else {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Rgb, {}};
         written = stream.begin(header) && stream.writeImage([&rows, width](uint32_t y, uint8_t* row) {

@@ -269,8 +269,9 @@ ZlibStream::ZlibStream(int level) : m_level(level), m_compressor(nullptr, libdef
 ZlibStream::~ZlibStream() = default;
 
 bool ZlibStream::compress(std::span<const uint8_t> data) {
-    return compressFrom(data.size(),
-                        [data](size_t offset, size_t bytes, std::vector<uint8_t>&) { return data.subspan(offset, bytes); });
+    return compressFrom(data.size(), [data](size_t offset, size_t bytes, std::vector<uint8_t>&) {
+        return data.subspan(offset, bytes);
+    });
 }
 
 bool ZlibStream::compress(size_t bytes, const Filler& fill) {

@@ -58,7 +58,8 @@ private:
         size_t size = 0;
     };
     // bytes bytes of the data from offset: a view of data held whole, or scratch filled.
-    using PieceSource = std::function<std::span<const uint8_t>(size_t offset, size_t bytes, std::vector<uint8_t>& scratch)>;
+    using PieceSource =
+        std::function<std::span<const uint8_t>(size_t offset, size_t bytes, std::vector<uint8_t>& scratch)>;
     bool compressFrom(size_t bytes, const PieceSource& source);
     bool compressWhole(std::span<const uint8_t> data);
     bool compressInPieces(size_t bytes, const PieceSource& source);

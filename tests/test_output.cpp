@@ -364,10 +364,10 @@ private slots:
             const QRgb* pixels = reinterpret_cast<const QRgb*>(board.constScanLine(y));
             for (int x = 0; x < board.width(); ++x) {
                 const int colour = painted.Cells.colour(x / cell.width(), y / cell.height());
-                const QRgb expected = colour == 1   ? qRgb(255, 0, 0)
-                                      : colour == 2 ? qRgb(0, 255, 0)
+                const QRgb expected = colour == 1                                      ? qRgb(255, 0, 0)
+                                      : colour == 2                                    ? qRgb(0, 255, 0)
                                       : x % cell.width() < 2 && y % cell.height() == 0 ? qRgb(0, 0, 255)
-                                                                                         : qRgb(255, 255, 255);
+                                                                                       : qRgb(255, 255, 255);
                 wrong += pixels[x] != expected;
                 green += colour == 2;
             }
@@ -375,7 +375,8 @@ private slots:
         QCOMPARE(wrong, 0);
         QVERIFY(green > 0);
 
-        for (const QString& name : {QStringLiteral("cells.bmp"), QStringLiteral("cells.png"), QStringLiteral("cells.jpg")}) {
+        for (const QString& name :
+             {QStringLiteral("cells.bmp"), QStringLiteral("cells.png"), QStringLiteral("cells.jpg")}) {
             const ImageFormat format = platform::saveFormatOf(name);
             QVERIFY(output::writeBoard(painted.Board, path("painted-" + name), format, {}).ok());
             board::CellRows rows(cellsOnly);
