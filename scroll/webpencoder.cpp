@@ -2,6 +2,7 @@
 
 #include "scroll/changedarea.h"
 #include "scroll/output.h"
+#include "scroll/webppalette.h"
 
 #include <webp/mux.h>
 
@@ -24,7 +25,8 @@ constexpr int MaxParallel = 4;
 constexpr qint64 ParallelBytes = qint64(32) << 20;
 
 int writeToBuffer(const uint8_t* data, size_t size, const WebPPicture* picture) {
-    static_cast<QByteArray*>(picture->custom_ptr)->append(reinterpret_cast<const char*>(data), qsizetype(size));
+    auto* bytes = static_cast<std::vector<uint8_t>*>(picture->custom_ptr);
+    bytes->insert(bytes->end(), data, data + size);
     return 1;
 }
 
@@ -71,6 +73,7 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     if (!m_mux)
         return failed(QStringLiteral("out of memory"));
     m_loopCount = header.loopCount;
+    m_palette = header.palette;
     m_first = true;
     // One frame a core, but never more than MaxParallel, nor frames of more than ParallelBytes in all:
     // each frame in flight holds libwebp's working memory, several times the frame.
@@ -80,15 +83,21 @@ platform::Result WebpEncoder::begin(Output& output, const AnimationHeader& heade
     return platform::Result::success();
 }
 
-WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area,
+WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, const QList<QRgb>& palette, Part& part,
                                               int delayMs) {
+    const QRect area = part.area;
     Compressed compressed{{}, {}, area, delayMs};
+    if (!palette.isEmpty()) {
+        compressed.webp =
+            encodePaletteWebp(part.indices.data(), area.width(), area.height(), size_t(area.width()), palette);
+        return compressed;
+    }
     WebPPicture picture;
     WebPPictureInit(&picture);
     picture.use_argb = 1;
     picture.width = area.width();
     picture.height = area.height();
-    picture.argb = pixels.data();
+    picture.argb = part.colours.data();
     picture.argb_stride = area.width();
     picture.writer = writeToBuffer;
     picture.custom_ptr = &compressed.webp;
@@ -102,10 +111,10 @@ WebpEncoder::Compressed WebpEncoder::compress(const WebPConfig& config, std::vec
 platform::Result WebpEncoder::addOldest() {
     const Compressed compressed = m_compressing.front().get();
     m_compressing.pop_front();
-    if (compressed.webp.isEmpty())
+    if (compressed.webp.empty())
         return failed(compressed.error);
     WebPMuxFrameInfo info{};
-    info.bitstream = {reinterpret_cast<const uint8_t*>(compressed.webp.constData()), size_t(compressed.webp.size())};
+    info.bitstream = {compressed.webp.data(), compressed.webp.size()};
     info.x_offset = compressed.area.left();
     info.y_offset = compressed.area.top();
     info.duration = compressed.delayMs;
@@ -117,33 +126,40 @@ platform::Result WebpEncoder::addOldest() {
     return platform::Result::success();
 }
 
-platform::Result WebpEncoder::addFrame(const Frame& frame) {
-    const QImage& pixels = frame.pixels;
-    QRect area = storedArea(pixels, m_previous, m_first);
+template <typename Pixel>
+QRect WebpEncoder::copyArea(const QImage& pixels, std::vector<Pixel>& previous, std::vector<Pixel>& copy) {
+    QRect area = storedArea(pixels, previous, m_first);
     // Frames sit at even offsets.
     area.setLeft(area.left() & ~1);
     area.setTop(area.top() & ~1);
-    // Shared with the thread that compresses it, and still here should no thread start.
-    const auto part = std::make_shared<std::vector<uint32_t>>(size_t(area.width()) * size_t(area.height()));
+    copy.resize(size_t(area.width()) * size_t(area.height()));
     for (int y = 0; y < area.height(); ++y) {
-        const uint32_t* now = reinterpret_cast<const uint32_t*>(pixels.constScanLine(area.top() + y)) + area.left();
-        std::copy_n(now, area.width(), part->data() + size_t(y) * size_t(area.width()));
+        const Pixel* now = reinterpret_cast<const Pixel*>(pixels.constScanLine(area.top() + y)) + area.left();
+        std::copy_n(now, area.width(), copy.data() + size_t(y) * size_t(area.width()));
     }
-    keepFrame(pixels, m_previous);
+    keepFrame(pixels, previous);
     m_first = false;
+    return area;
+}
+
+platform::Result WebpEncoder::addFrame(const Frame& frame) {
+    // Shared with the thread that compresses it, and still here should no thread start.
+    const auto part = std::make_shared<Part>();
+    part->area = m_palette.isEmpty() ? copyArea(frame.pixels, m_previousColours, part->colours)
+                                     : copyArea(frame.pixels, m_previousIndices, part->indices);
 
     if (m_compressing.size() >= m_parallel) {
         if (platform::Result added = addOldest(); !added.ok())
             return added;
     }
     try {
-        m_compressing.push_back(std::async(std::launch::async, [this, part, area, delay = frame.delayMs] {
-            return compress(m_config, *part, area, delay);
+        m_compressing.push_back(std::async(std::launch::async, [this, part, delay = frame.delayMs] {
+            return compress(m_config, m_palette, *part, delay);
         }));
     } catch (const std::system_error&) {
         // No thread could start (a limit on processes or on memory): the frame is compressed here instead.
         std::promise<Compressed> compressed;
-        compressed.set_value(compress(m_config, *part, area, frame.delayMs));
+        compressed.set_value(compress(m_config, m_palette, *part, frame.delayMs));
         m_compressing.push_back(compressed.get_future());
     }
     return platform::Result::success();

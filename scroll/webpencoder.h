@@ -16,8 +16,9 @@ namespace scroll {
 
 // Animated WebP, lossless with exact pixels. Every frame after the first is stored as the rectangle of
 // pixels that changed, drawn over the last frame; every frame is kept, even one that changes nothing.
-// The frames are compressed by libwebp (WebPEncode) on every core at once (in the calling thread when
-// no other thread can start) and put together by its muxer; each frame shows for its delay in
+// The frames are compressed on every core at once (in the calling thread when no other thread can
+// start): a sign of at most 256 colours by encodePaletteWebp from its palette indices, any other by
+// libwebp's WebPEncode. libwebp's muxer puts them together; each frame shows for its delay in
 // milliseconds, and the ANIM chunk holds the loop count.
 //
 // Not libwebp's WebPAnimEncoder: it merges a frame that changes nothing into the one before (a scroll
@@ -28,19 +29,28 @@ class WebpEncoder : public Encoder {
 public:
     ~WebpEncoder() override;
 
-    FramePixels pixels() const override { return FramePixels::TrueColour; }
+    FramePixels pixels() const override { return FramePixels::Exact; }
     platform::Result begin(Output& output, const AnimationHeader& header) override;
     platform::Result addFrame(const Frame& frame) override;
     platform::Result finish() override;
 
 private:
     struct Compressed {
-        QByteArray webp; // empty when libwebp failed
+        std::vector<uint8_t> webp; // empty when libwebp failed
         QString error;
         QRect area;
         int delayMs;
     };
-    static Compressed compress(const WebPConfig& config, std::vector<uint32_t>& pixels, QRect area, int delayMs);
+    // The pixels of a frame's stored area, copied for the thread that compresses them.
+    struct Part {
+        QRect area;
+        std::vector<uint8_t> indices;  // when the frames are palette indices
+        std::vector<uint32_t> colours; // else
+    };
+    // Copies the area of pixels to store (see storedArea) and keeps pixels as previous.
+    template <typename Pixel>
+    QRect copyArea(const QImage& pixels, std::vector<Pixel>& previous, std::vector<Pixel>& copy);
+    static Compressed compress(const WebPConfig& config, const QList<QRgb>& palette, Part& part, int delayMs);
     platform::Result addOldest();
     platform::Result failed(const QString& what) const;
 
@@ -49,7 +59,9 @@ private:
     WebPConfig m_config{};
     int m_loopCount = 0;
     QSize m_size;
-    std::vector<uint32_t> m_previous; // the last frame's pixels
+    QList<QRgb> m_palette;                  // the frames' colours when they are palette indices
+    std::vector<uint8_t> m_previousIndices; // the last frame's pixels
+    std::vector<uint32_t> m_previousColours;
     bool m_first = true;
     size_t m_parallel = 1;                             // frames compressed at once
     std::deque<std::future<Compressed>> m_compressing; // in frame order

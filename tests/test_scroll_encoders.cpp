@@ -1,4 +1,5 @@
 #include "scroll/framesequence.h"
+#include "scroll/webppalette.h"
 #include "scroll/writeanimation.h"
 #include "tests/animationdecoders.h"
 #include "tests/scrollsigns.h"
@@ -10,9 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <webp/decode.h>
+
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 using scroll::AnimationFormat;
 using scroll::AnimationSettings;
@@ -214,6 +218,69 @@ private slots:
 
     // Where no thread can start (a limit on processes or on memory), the WebP encoder compresses every
     // frame itself: the same file as with threads, and nothing left beside it.
+    // Palette images through the WebP palette encoder, read back by libwebp's own decoder: every packing
+    // of indices, odd widths, runs longer than a copy can be, and symbol counts so uneven that a plain
+    // Huffman tree would be deeper than the format allows.
+    void paletteWebpDecodesToItsColours_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<int>("pattern"); // 0 uniform noise, 1 mostly the first colour, 2 Fibonacci frequencies
+        QTest::newRow("one colour") << 5 << 3 << 1 << 0;
+        QTest::newRow("two colours, 8 a byte, 13 wide") << 13 << 7 << 2 << 0;
+        QTest::newRow("three colours, 4 a byte") << 10 << 9 << 3 << 0;
+        QTest::newRow("sixteen colours, 2 a byte, 33 wide") << 33 << 5 << 16 << 0;
+        QTest::newRow("seventeen colours, 1 a byte") << 20 << 20 << 17 << 0;
+        QTest::newRow("long runs and repeats") << 700 << 300 << 2 << 1;
+        QTest::newRow("uneven counts") << 1000 << 600 << 256 << 2;
+        QTest::newRow("widest") << 16384 << 2 << 5 << 1;
+    }
+    void paletteWebpDecodesToItsColours() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, colours);
+        QFETCH(int, pattern);
+        std::mt19937 random(uint32_t(width * 131 + colours));
+        QList<QRgb> palette;
+        for (int n = 0; n < colours; ++n)
+            palette.append(qRgb(int(random() % 256), int(random() % 256), int(random() % 256)));
+        const size_t stride = size_t(width) + 3; // rows need not follow each other
+        std::vector<uint8_t> indices(stride * size_t(height), 0xee);
+        std::vector<double> fibonacci{1, 1};
+        while (fibonacci.size() < 26)
+            fibonacci.insert(fibonacci.begin(), fibonacci[0] + fibonacci[1]);
+        std::discrete_distribution<uint32_t> uneven(fibonacci.begin(), fibonacci.end());
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                uint32_t index = uint32_t(random() % uint32_t(colours));
+                if (pattern == 1)
+                    index = random() % 200 == 0 ? index : 0;
+                else if (pattern == 2)
+                    index = uneven(random);
+                indices[size_t(y) * stride + size_t(x)] = uint8_t(index);
+            }
+        }
+        const std::vector<uint8_t> stream = scroll::encodePaletteWebp(indices.data(), width, height, stride, palette);
+        int decodedWidth = 0;
+        int decodedHeight = 0;
+        uint8_t* argb = WebPDecodeBGRA(stream.data(), stream.size(), &decodedWidth, &decodedHeight);
+        QVERIFY(argb);
+        const QImage decoded = QImage(argb, decodedWidth, decodedHeight, QImage::Format_ARGB32).copy();
+        WebPFree(argb);
+        QCOMPARE(decoded.size(), QSize(width, height));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb expected = palette[indices[size_t(y) * stride + size_t(x)]];
+                if (decoded.pixel(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2 is %3, not %4")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(decoded.pixel(x, y), 8, 16)
+                                         .arg(expected, 8, 16)));
+            }
+        }
+    }
+
     void webpWithoutThreadsIsTheSameFile() {
         const scroll::Sign sign = scrollsigns::sign(9, 4);
         const AnimationSettings settings{5, 50, Direction::Left, 1, 0};
