@@ -30,6 +30,15 @@ if [ "${1:-}" = compare ]; then
     exec /usr/bin/python3 bench/compare.py --render build-bench/lumidot-render \
         --phases build-bench/bench/lumidot_renderphases --floor build-bench/bench/lumidot_startupfloor --runs "${2:-7}"
 fi
+if [ "${1:-}" = scroll ]; then
+    need python3-pil
+    cmake --build build-bench --target lumidot_bench lumidot_scrolljob
+    job=$(mktemp -d)
+    trap 'rm -rf "$job"' EXIT
+    build-bench/bench/lumidot_scrolljob "$job"
+    /usr/bin/python3 bench/pillow_scroll.py "$job" --bench build-bench/bench/lumidot_bench --rounds "${2:-5}"
+    exit
+fi
 cmake --build build-bench --target lumidot_bench lumidot_previewbench
 build-bench/bench/lumidot_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
 xvfb-run -a -s "-screen 0 1920x1080x24" build-bench/bench/lumidot_previewbench
