@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace board {
 
@@ -39,8 +40,7 @@ QImage cellPicture(const Surface& dot, int16_t width, int16_t height) {
     return cell.image();
 }
 
-// The colour number of each cell of a coloured render, and the further colours that light a cell, in their new
-// numbers' order.
+// The colour number of each cell, and the further colours that light a cell, in their new numbers' order.
 struct NumberedCells {
     std::vector<uint8_t> numbers; // columns × rows, row by row
     QList<QRgb> colours;
@@ -50,7 +50,7 @@ struct NumberedCells {
 // character's colour reached.
 class NearestInRow {
 public:
-    NearestInRow(const Surface& map, int32_t columns) : m_map(map), m_columns(columns) {}
+    NearestInRow(const ColourMap& map, int32_t columns) : m_map(map), m_columns(columns) {}
 
     uint8_t at(int32_t x, int32_t y) {
         if (y != m_row) {
@@ -71,61 +71,60 @@ public:
         return colourAt(takeLeft ? left : right, y);
     }
 
-    uint8_t colourAt(int32_t x, int32_t y) const {
-        const int32_t pixel = m_map.Point(x, y);
-        return pixel < 0 ? 0 : uint8_t(pixel & 0xff);
-    }
-
 private:
-    const Surface& m_map;
+    uint8_t colourAt(int32_t x, int32_t y) const { return m_map.at(x, y); }
+
+    const ColourMap& m_map;
     int32_t m_columns;
     int32_t m_row = -1;
     std::vector<int32_t> m_left;
     std::vector<int32_t> m_right;
 };
 
-NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, const Surface& map,
+// Every cell's colour number from one reading of the mask: 0 where its pixel is unlit, else 1, or with a map the
+// colour it gives, renumbered so that the further colours that light no cell take no number.
+NumberedCells numberCells(const Surface& mask, int32_t columns, int32_t rows, const ColourMap* map,
                           const QList<QRgb>& colours) {
     NumberedCells result;
     result.numbers.resize(size_t(columns) * size_t(rows));
-    NearestInRow nearest(map, columns);
+    std::optional<NearestInRow> nearest;
     std::array<bool, MaxCellColour + 1> shown{};
+    uint8_t* number = result.numbers.data();
     for (int32_t y = 0; y < rows; ++y) {
-        for (int32_t x = 0; x < columns; ++x) {
+        for (int32_t x = 0; x < columns; ++x, ++number) {
             if (mask.Point(x, y) != 0)
                 continue;
-            uint8_t number = nearest.colourAt(x, y);
-            if (number == 0)
-                number = nearest.at(x, y);
+            if (!map) {
+                *number = 1;
+                continue;
+            }
+            uint8_t colour = map->at(x, y);
+            if (colour == 0)
+                colour = (nearest ? *nearest : nearest.emplace(*map, columns)).at(x, y);
             // A number beyond the further colours (none should be) shows the sign's own colour.
-            if (number == 0 || number - 2 >= colours.size())
-                number = 1;
-            result.numbers[size_t(y) * size_t(columns) + size_t(x)] = number;
-            shown[number] = true;
+            if (colour == 0 || colour - 2 >= colours.size())
+                colour = 1;
+            *number = colour;
+            shown[colour] = true;
         }
     }
     // Further colours that light no cell take no number: the sign holds the colours it shows.
     std::array<uint8_t, MaxCellColour + 1> renumbered{0, 1};
-    for (int number = 2; number <= MaxCellColour; ++number) {
-        if (shown[size_t(number)]) {
-            result.colours.append(colours[number - 2]);
-            renumbered[size_t(number)] = uint8_t(result.colours.size() + 1);
+    bool unchanged = true;
+    for (int colour = 2; colour <= MaxCellColour; ++colour) {
+        if (shown[size_t(colour)]) {
+            result.colours.append(colours[colour - 2]);
+            renumbered[size_t(colour)] = uint8_t(result.colours.size() + 1);
+            unchanged = unchanged && renumbered[size_t(colour)] == colour;
         }
     }
-    for (uint8_t& number : result.numbers)
-        number = renumbered[number];
+    if (!unchanged)
+        for (uint8_t& colour : result.numbers)
+            colour = renumbered[colour];
     return result;
 }
 
 } // namespace
-
-std::vector<QRgb> mapColours(const MarkedText& message) {
-    std::vector<QRgb> colours;
-    colours.reserve(message.colourOf.size());
-    for (const uint8_t number : message.colourOf)
-        colours.push_back(qRgb(number, 0, 0));
-    return colours;
-}
 
 BoardState::BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskSize, QSize boardSize)
     : TempPic(maskSize.width(), maskSize.height(), windowColor()), Dot{pictureSurface(litDot),
@@ -136,7 +135,7 @@ BoardState::BoardState(const QImage& litDot, const QImage& unlitDot, QSize maskS
 }
 
 void DrawBoard(BoardState& state, const QString& message, const std::function<void()>& refresh) {
-    const QSize measured = printAndMeasure(state, message);
+    const QSize measured = printAndMeasure(state, message).measured;
     drawCells(state, measured.width(), measured.height(), refresh);
 }
 
@@ -146,26 +145,22 @@ void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& lit
         DrawBoard(state, message.text, refresh);
         return;
     }
-    const QSize measured = printAndMeasure(state, message.text);
-    // The message printed once more as the mask has it, each character in its colour number.
-    const std::function<Surface()> printMap = [&] {
-        Surface map(measured.width(), measured.height(), qRgb(0, 0, 0));
-        map.setFont(state.TempPic.font());
-        map.Print(message.text, mapColours(message));
-        return map;
+    const PrintedMessage printed = printAndMeasure(state, message.text);
+    const std::function<ColourMap()> printMap = [&] {
+        return ColourMap::ofLine(message, state.TempPic.font(), printed.measured, printed.reached);
     };
     const CellColouring colouring{printMap, message.colours, litDotIn};
-    drawCells(state, measured.width(), measured.height(), refresh, &colouring);
+    drawCells(state, printed.measured.width(), printed.measured.height(), refresh, &colouring);
 }
 
-QSize printAndMeasure(BoardState& state, const QString& message) {
+PrintedMessage printAndMeasure(BoardState& state, const QString& message) {
     using namespace platform;
 
     state.TempPic.Cls();
-    state.TempPic.Print(message);
+    const QSize reached = state.TempPic.Print(message);
 
     state.SizeMongon.setCaption(message);
-    return QSize(toInt32(state.SizeMongon.Width()), toInt32(state.SizeMongon.Height()));
+    return {QSize(toInt32(state.SizeMongon.Width()), toInt32(state.SizeMongon.Height())), reached};
 }
 
 void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh,
@@ -193,28 +188,26 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
     // Bounds and origins are 16-bit: a cell origin beyond 32767 stops the render with an overflow.
     const int16_t lastColumn = toInt16(columns - 1);
     const int16_t lastRow = lastColumn >= 0 ? toInt16(rows - 1) : int16_t(-1);
-    // The cells' colours, and their dots, once a cell is to be drawn.
+    // The cells' colours from the mask, and the further colours' dots, once a cell is to be drawn.
     NumberedCells numbered;
     std::vector<Surface> colourDots;
-    if (colouring && lastColumn >= 0 && lastRow >= 0) {
-        numbered = numberCells(state.TempPic, columns, rows, colouring->printMap(), colouring->colours);
+    if (lastColumn >= 0 && lastRow >= 0) {
+        std::optional<ColourMap> map;
+        if (colouring)
+            map = colouring->printMap();
+        numbered = numberCells(state.TempPic, columns, rows, map ? &*map : nullptr,
+                               colouring ? colouring->colours : QList<QRgb>());
         for (const QRgb colour : numbered.colours) {
             colourDots.push_back(pictureSurface(colouring->litDotIn(colour)));
             state.ColourCellPictures.push_back(cellPicture(colourDots.back(), state.CellWidth, state.CellHeight));
         }
     }
-    const auto colourAt = [&](int x, int y) -> uint8_t {
-        const size_t cell = size_t(y) * size_t(columns) + size_t(x);
-        return colouring ? numbered.numbers[cell] : state.TempPic.Point(x, y) == 0 ? 1 : 0;
-    };
     const bool originsFit =
         lastColumn < 0 || lastRow < 0 ||
         (int32_t(cellWidth) * lastColumn <= INT16_MAX && int32_t(cellHeight) * lastRow <= INT16_MAX);
     if (originsFit) {
         // Every cell first, then the board row by row, each cell's line of its picture copied whole.
-        for (int y = 0; y <= lastRow; ++y)
-            for (int x = 0; x <= lastColumn; ++x)
-                state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = colourAt(x, y);
+        state.Cells.lit = std::move(numbered.numbers);
         if (state.BoardPaint == BoardState::Paint::Pixels) {
             QImage& image = state.Board.repaint(qRgb(255, 255, 255));
             const CellRows cellRows(state);
@@ -227,8 +220,9 @@ void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::func
         state.Board.setBackColor(qRgb(255, 255, 255));
         for (int x = 0; x <= lastColumn; ++x) {
             for (int y = 0; y <= lastRow; ++y) {
-                const uint8_t colour = colourAt(x, y);
-                state.Cells.lit[size_t(y) * size_t(columns) + size_t(x)] = colour;
+                const size_t cell = size_t(y) * size_t(columns) + size_t(x);
+                const uint8_t colour = numbered.numbers[cell];
+                state.Cells.lit[cell] = colour;
                 const Surface& source = colour == 0 ? unlit : colour == 1 ? lit : colourDots[colour - 2];
                 const int16_t cellTop = mul16(state.CellHeight, int16_t(y));
                 const int16_t cellLeft = mul16(state.CellWidth, int16_t(x));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/cellgrid.h"
+#include "board/colourmap.h"
 #include "board/markedtext.h"
 #include "board/measuringlabel.h"
 #include "platform/surface.h"
@@ -61,25 +62,25 @@ void DrawBoard(BoardState& state, const QString& message, const std::function<vo
 void DrawBoard(BoardState& state, const MarkedText& message, const LitDotIn& litDotIn,
                const std::function<void()>& refresh = {});
 
-// Where the lit cells of a coloured render take their colours from: a surface over the mask whose pixels hold,
-// in their red channel, the colour number of the character that lights the mask pixel there (0 where none
-// does; a lit pixel no character reached takes the nearest colour in its row), printed only once a cell is
-// to be drawn; the further colours, and their lit dots.
+// Where the lit cells of a coloured render take their colours from: a map over the mask that gives the colour
+// number of the character that lights each mask pixel (a lit pixel no character reached takes the nearest colour
+// in its row), printed only once a cell is to be drawn; the further colours, and their lit dots.
 struct CellColouring {
-    const std::function<platform::Surface()>& printMap;
+    const std::function<ColourMap()>& printMap;
     const QList<QRgb>& colours;
     const LitDotIn& litDotIn;
 };
 
-// DrawBoard's two halves. The first prints the message on the mask and measures it (columns × rows); the
-// second sizes the board to one cell per mask pixel, draws the cells from the mask (lit cells in the colours
-// colouring gives, when it is given) and leaves the mask the size of the board. A render fitted to a panel
-// prints its own mask and shares the second half.
-QSize printAndMeasure(BoardState& state, const QString& message);
+// DrawBoard's two halves. The first prints the message on the mask and measures it: the columns × rows of the
+// board, and what the printed line reaches (see Surface::Print). The second sizes the board to one cell per mask
+// pixel, draws the cells from the mask (lit cells in the colours colouring gives, when it is given) and leaves the
+// mask the size of the board. A render fitted to a panel prints its own mask and shares the second half.
+struct PrintedMessage {
+    QSize measured;
+    QSize reached;
+};
+PrintedMessage printAndMeasure(BoardState& state, const QString& message);
 void drawCells(BoardState& state, int32_t columns, int32_t rows, const std::function<void()>& refresh,
                const CellColouring* colouring = nullptr);
-
-// The colour number of every UTF-16 unit of message, as a colour map holds it.
-std::vector<QRgb> mapColours(const MarkedText& message);
 
 } // namespace board

@@ -180,7 +180,7 @@ PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Pan
             band.face->drawColoured(map.image(), band.x, band.baseline, band.layout,
                                     std::span<const QRgb>(colours).subspan(size_t(band.start), size_t(band.length)),
                                     drawn->clipOf(band));
-        return map;
+        return ColourMap(map);
     };
     return result;
 }

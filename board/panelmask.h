@@ -37,7 +37,7 @@ std::optional<dotfont::Face> panelFace(const Panel& panel, const QFont& windowFo
 struct PanelMask {
     int32_t columns = 0;
     PanelReport report;
-    std::function<platform::Surface()> printColourMap;
+    std::function<ColourMap()> printColourMap;
 };
 PanelMask printPanelMask(BoardState& state, const MarkedText& message, const Panel& panel, const dotfont::Face& face);
 

@@ -14,7 +14,61 @@ namespace platform {
 
 namespace {
 constexpr int DotsPerMeter96 = 3780; // 96 dpi
+
+// drawColouredText's two halves: the line laid out for device (its resolution), then drawn.
+ColouredLine layOutColouredText(const QFont& font, int x, int baseline, const QString& text,
+                                std::span<const QRgb> colours, const QPaintDevice* device) {
+    Q_ASSERT(colours.size() == size_t(text.size()));
+    // A line break would end Qt's line where drawText draws on: it becomes a zero-width no-break space of the
+    // same length, so every index still names its character.
+    QString line = text;
+    for (QChar& character : line) {
+        switch (character.unicode()) {
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+        case 0x85:
+        case QChar::LineSeparator:
+        case QChar::ParagraphSeparator:
+            character = QChar(0xFEFF);
+            break;
+        default:
+            break;
+        }
+    }
+    QTextLayout layout(line, unsmoothedFont(font), device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine laidOut = layout.createLine();
+    layout.endLayout();
+    // The line's own ascent may be a fallback font's, taller than the font's: glyphs stand on the baseline.
+    ColouredLine result;
+    result.origin = QPointF(x, baseline - laidOut.ascent());
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start + 1;
+        while (end < text.size() && colours[size_t(end)] == colours[size_t(start)])
+            ++end;
+        result.runs.push_back({colours[size_t(start)], layout.glyphRuns(int(start), int(end - start))});
+        start = end;
+    }
+    return result;
 }
+
+void drawColouredLine(QImage& image, const ColouredLine& line, const QRect& clip) {
+    QPainter painter(&image);
+    painter.setClipRect(clip);
+    // The last run first, so that an earlier character paints over a later one.
+    for (auto run = line.runs.rbegin(); run != line.runs.rend(); ++run) {
+        painter.setPen(QColor::fromRgb(run->colour));
+        for (const QGlyphRun& glyphs : run->glyphs)
+            painter.drawGlyphRun(line.origin, glyphs);
+    }
+}
+
+} // namespace
 
 bool surfaceSizeAllowed(qint64 width, qint64 height) {
     return width >= 0 && height >= 0 && width * height <= MaxSurfacePixels;
@@ -96,17 +150,18 @@ QFont unsmoothedFont(const QFont& font) {
     return result;
 }
 
-void Surface::Print(const QString& text) {
-    Print(text, {});
+QSize Surface::Print(const QString& text) {
+    return Print(text, {});
 }
 
-void Surface::Print(const QString& text, std::span<const QRgb> colours) {
+QSize Surface::Print(const QString& text, std::span<const QRgb> colours) {
     const QFont font = unsmoothedFont(m_font);
     const QImage device = newImage96(1, 1); // measured at 96 dpi, like everything drawn here
     const QFontMetrics metrics(font, &device);
     // Only the part the text can touch is drawn on: its advance, or the glyphs' reach where that is wider.
     const QRect reach = metrics.boundingRect(text);
-    coverAtLeast(std::max(metrics.horizontalAdvance(text), reach.right() + 1) + 1, m_textY + metrics.height());
+    const QSize reached(std::max(metrics.horizontalAdvance(text), reach.right() + 1) + 1, m_textY + metrics.height());
+    coverAtLeast(reached.width(), reached.height());
     if (!m_image.isNull()) {
         const int baseline = m_textY + metrics.ascent();
         if (colours.empty()) {
@@ -115,57 +170,22 @@ void Surface::Print(const QString& text, std::span<const QRgb> colours) {
             painter.setPen(QColor::fromRgb(m_foreColor));
             painter.drawText(0, baseline, text);
         } else {
-            drawColouredText(m_image, font, 0, baseline, text, colours, m_image.rect());
+            drawColouredLine(m_image, colouredLine(text, colours), m_image.rect());
         }
     }
     m_textY += metrics.height();
+    return reached;
+}
+
+ColouredLine Surface::colouredLine(const QString& text, std::span<const QRgb> colours) const {
+    const QFont font = unsmoothedFont(m_font);
+    const QImage device = newImage96(1, 1); // laid out at 96 dpi, like everything drawn here
+    return layOutColouredText(font, 0, m_textY + QFontMetrics(font, &device).ascent(), text, colours, &device);
 }
 
 void drawColouredText(QImage& image, const QFont& font, int x, int baseline, const QString& text,
                       std::span<const QRgb> colours, const QRect& clip) {
-    Q_ASSERT(colours.size() == size_t(text.size()));
-    // A line break would end Qt's line where drawText draws on: it becomes a zero-width no-break space of the
-    // same length, so every index still names its character.
-    QString line = text;
-    for (QChar& character : line) {
-        switch (character.unicode()) {
-        case u'\n':
-        case u'\v':
-        case u'\f':
-        case u'\r':
-        case 0x85:
-        case QChar::LineSeparator:
-        case QChar::ParagraphSeparator:
-            character = QChar(0xFEFF);
-            break;
-        default:
-            break;
-        }
-    }
-    const QFont unsmoothed = unsmoothedFont(font);
-    QTextLayout layout(line, unsmoothed, &image);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    const QTextLine laidOut = layout.createLine();
-    layout.endLayout();
-    // The line's own ascent may be a fallback font's, taller than the font's: glyphs stand on the baseline.
-    const QPointF origin(x, baseline - laidOut.ascent());
-
-    QPainter painter(&image);
-    painter.setClipRect(clip);
-    // Runs of one colour, the last first, so that an earlier character paints over a later one.
-    qsizetype end = text.size();
-    while (end > 0) {
-        qsizetype start = end - 1;
-        while (start > 0 && colours[size_t(start - 1)] == colours[size_t(end - 1)])
-            --start;
-        painter.setPen(QColor::fromRgb(colours[size_t(end - 1)]));
-        for (const QGlyphRun& run : layout.glyphRuns(int(start), int(end - start)))
-            painter.drawGlyphRun(origin, run);
-        end = start;
-    }
+    drawColouredLine(image, layOutColouredText(font, x, baseline, text, colours, &image), clip);
 }
 
 int32_t Surface::Point(int x, int y) const {

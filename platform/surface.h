@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +19,17 @@ inline constexpr qint64 MaxSurfacePixels = qint64(1) << 27;
 
 // True when a surface of w × h pixels is allowed.
 bool surfaceSizeAllowed(qint64 width, qint64 height);
+
+// A line of text laid out as drawColouredText draws it: its runs of characters of one colour, in text order, each
+// with its glyphs placed from origin.
+struct ColouredLine {
+    struct Run {
+        QRgb colour;
+        QList<QGlyphRun> glyphs;
+    };
+    QPointF origin;
+    std::vector<Run> runs;
+};
 
 // The persistent drawing image of a picture box: its inner area (frame not included), a background
 // colour, a foreground colour, a font and a text position. Everything is in pixels at 96 dpi.
@@ -40,11 +56,16 @@ public:
     const QFont& font() const { return m_font; }
 
     // One line of text at the text position in the font and foreground colour, without smoothing,
-    // so glyph pixels are exactly the foreground colour; the position moves to the next line.
-    void Print(const QString& text);
+    // so glyph pixels are exactly the foreground colour; the position moves to the next line. Returns the part
+    // of the surface, from its top-left corner, that the line may reach: as far right as its advance or its
+    // glyphs' reach and a pixel more, down to the line's foot. A surface only Print has drawn on holds nothing
+    // beyond what its lines reach.
+    QSize Print(const QString& text);
     // The same line with each character in its own colour: colours[i] for text[i], in UTF-16 units (see
     // drawColouredText). Pixels no character reaches keep their colour.
-    void Print(const QString& text, std::span<const QRgb> colours);
+    QSize Print(const QString& text, std::span<const QRgb> colours);
+    // That coloured line laid out where Print would draw it next, without drawing it.
+    ColouredLine colouredLine(const QString& text, std::span<const QRgb> colours) const;
 
     // The colour of one pixel with red in the low byte, or -1 outside the image.
     int32_t Point(int x, int y) const;

@@ -41,6 +41,16 @@ MarkedText marked(const QString& message) {
     return text;
 }
 
+// The colour number a map printed in colour numbers holds at (x, y), or else the nearest one in its row (the left one
+// of two as near), or else the sign's own. Every further colour of the messages it is used for lights a cell.
+int printedColour(const platform::Surface& map, int x, int y) {
+    for (int distance = 0; distance < map.ScaleWidth(); ++distance)
+        for (const int at : {x - distance, x + distance})
+            if (const int32_t colour = map.Point(at, y); colour > 0)
+                return colour;
+    return 1;
+}
+
 // The columns up to and with a board's last lit one.
 int columnsOf(const board::CellGrid& cells) {
     int last = -1;
@@ -219,6 +229,49 @@ private slots:
         const auto [least, most] = std::minmax_element(state.Cells.lit.begin(), state.Cells.lit.end());
         QCOMPARE(int(*least), 0);
         QCOMPARE(int(*most), 2);
+    }
+
+    // Each lit cell takes the colour the message printed in colour numbers has at its pixel: where slanted characters
+    // of different colours overlap, the earlier one's; where a face the font engine slants reaches beyond its
+    // glyphs' boxes, the slanted glyph's; where no character reached the pixel (a soft hyphen the plain render shows
+    // and the coloured print does not), the nearest colour in its row.
+    void litCellsTakeThePrintedColours_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("italic, a colour a letter") << "DejaVu Sans"
+                                                   << "40"
+                                                   << "{red}f{green}f{blue}j{red}f{green}fj{blue}Vf";
+        QTest::newRow("slanted by the engine") << "IPAPGothic"
+                                               << "40"
+                                               << "{red}営業{green}中{blue}W{red}A{green}ff";
+        QTest::newRow("a soft hyphen") << "DejaVu Sans"
+                                       << "18" << QStringLiteral("Ǻ\u00AD{blue}OPEN");
+    }
+    void litCellsTakeThePrintedColours() {
+        QFETCH(QString, family);
+        QFETCH(QString, size);
+        QFETCH(QString, message);
+        BoardState state = testsupport::windowBoard();
+        board::applyFont(state, family, size, true, false);
+        const MarkedText text = marked(message);
+        state.SizeMongon.setCaption(text.text);
+        state.TempPic.resize(state.SizeMongon.Width(), state.SizeMongon.Height());
+        board::DrawBoard(state, text, filledDot);
+
+        platform::Surface map(state.Cells.columns, state.Cells.rows, qRgb(0, 0, 0));
+        map.setFont(state.TempPic.font());
+        map.Print(text.text, board::mapColours(text));
+        int lit = 0;
+        for (int row = 0; row < state.Cells.rows; ++row) {
+            for (int column = 0; column < state.Cells.columns; ++column) {
+                if (state.Cells.isLit(column, row)) {
+                    ++lit;
+                    QCOMPARE(int(state.Cells.colour(column, row)), printedColour(map, column, row));
+                }
+            }
+        }
+        QVERIFY(lit > 0);
     }
 
     // Where the plain render's one line runs on past a line break (DejaVu Sans does not kern "V" and "A" across
