@@ -4,6 +4,7 @@
 #include "board/basFontListGet.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
+#include "platform/surface.h"
 
 #include <QFontInfo>
 #include <QStringList>
@@ -85,7 +86,7 @@ std::optional<QString> fontFamilyFor(const QString& name) {
 }
 
 QString reportedFontName(const QFont& font) {
-    return QFontInfo(font).family();
+    return QFontInfo(platform::drawnFont(font)).family();
 }
 
 float reportedFontSize(const QFont& font) {

@@ -1,5 +1,7 @@
 #include "board/missingglyphs.h"
 
+#include "platform/surface.h"
+
 #include <QFontMetrics>
 #include <QSet>
 
@@ -25,7 +27,7 @@ bool showsAsNothing(char32_t character) {
 
 QList<char32_t> undrawableCharacters(const QFont& font, const QString& text) {
     // The metrics of a font cover its fallback faces too, as its drawing does.
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(platform::drawnFont(font));
     QList<char32_t> missing;
     QSet<char32_t> seen;
     for (const char32_t character : text.toUcs4()) {

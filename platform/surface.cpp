@@ -150,6 +150,11 @@ QFont unsmoothedFont(const QFont& font) {
     return result;
 }
 
+QFont drawnFont(const QFont& font) {
+    const QImage device = newImage96(1, 1);
+    return QFont(unsmoothedFont(font), &device);
+}
+
 QSize Surface::Print(const QString& text) {
     return Print(text, {});
 }

@@ -100,6 +100,11 @@ bool BitBlt(Surface& destination, int x, int y, int width, int height, const Sur
 // exactly the text colour and every run gives the same pixels.
 QFont unsmoothedFont(const QFont& font);
 
+// The font exactly as surfaces draw it: unsmoothed and at 96 dpi. What is asked of this font (the family that
+// really draws, the characters it can draw) comes from the font engine the drawing itself loads, not from one
+// more engine loaded for the screen.
+QFont drawnFont(const QFont& font);
+
 // Draws text on one line as QPainter::drawText draws it from the pen position (x, baseline) in font without
 // smoothing, nowhere outside clip, each character in its own colour: colours[i] for text[i], in UTF-16 units (a
 // character takes its first unit's). The glyphs are those drawText lays out for the whole line, so every pixel
