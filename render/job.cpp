@@ -117,7 +117,10 @@ app::SettingsRecord settingsOf(const Request& request) {
 std::optional<dots::DotStyle> dotStyleOf(const Request& request, const app::SettingsRecord& settings) {
     if (request.lit || request.unlit)
         return std::nullopt; // the options refuse --color and the shaping options beside a picture
-    const std::optional<QRgb> color = request.color ? request.color : dots::colorNamed(settings.PanelColor);
+    // A settings file without [Panel] Color (and the program's own defaults) names no colour: nothing to read.
+    const std::optional<QRgb> color = request.color                   ? request.color
+                                      : settings.PanelColor.isEmpty() ? std::nullopt
+                                                                      : dots::colorNamed(settings.PanelColor);
     if (!color) {
         const std::pair<const char*, bool> shaping[] = {{"shape", request.shape.has_value()},
                                                         {"dot-size", request.dotSize.has_value()},
