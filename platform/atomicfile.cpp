@@ -154,10 +154,13 @@ QByteArray temporaryPrefix(const QByteArray& name) {
 // untouched, so that a name some other file holds is never taken for this one's.
 int createTemporary(const QByteArray& folder, const QByteArray& prefix, mode_t mode, QByteArray& path) {
     static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // The system's source gives the few random words a name takes; Qt's global generator would first draw
+    // the thousands of bytes that seed it, a slow hardware instruction every eight.
+    QRandomGenerator& random = *QRandomGenerator::system();
     for (int attempt = 0; attempt < 100; ++attempt) {
         QByteArray candidate = folder + '/' + prefix;
         for (int i = 0; i < 6; ++i)
-            candidate += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+            candidate += letters[random.bounded(int(sizeof letters - 1))];
         const int descriptor = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (descriptor >= 0)
             path = candidate;
