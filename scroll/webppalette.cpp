@@ -288,7 +288,7 @@ std::vector<uint8_t> packIndices(const uint8_t* indices, int width, int height, 
 // One step of the packed image: a literal byte, or a copy of length bytes from distance bytes back.
 struct Step {
     uint32_t length; // 0: a literal
-    uint32_t value;  // the literal, or the distance
+    uint32_t value;  // the literal, or the distance (its distance code once the steps are counted)
 };
 
 // How many bytes from a and b agree, up to limit.

@@ -126,6 +126,17 @@ QSize cellsOf(const QString& fileName) {
     return QImage(fileName).size() / ui::builtinLitDot().width();
 }
 
+// Answers every file dialog from now on with file and the filter at filterIndex (1: the first).
+void answerFileDialogsWith(const QString& file, int filterIndex = 1) {
+    platform::setFileDialogHandler([file, filterIndex](const platform::DialogRequest&) {
+        platform::DialogAnswer answer;
+        answer.accepted = true;
+        answer.paths = {file};
+        answer.filterIndex = filterIndex;
+        return answer;
+    });
+}
+
 } // namespace
 
 class TestRender : public QObject {
@@ -148,13 +159,7 @@ private:
             QTest::mouseClick(window.BTN[0], Qt::LeftButton);
         // A board image through 保存; an animation through the board's menu, its filter by the extension.
         const bool animation = name.endsWith(".gif") || name.endsWith(".webp");
-        platform::setFileDialogHandler([&](const platform::DialogRequest&) {
-            platform::DialogAnswer answer;
-            answer.accepted = true;
-            answer.paths = {path(name)};
-            answer.filterIndex = animation && name.endsWith(".webp") ? 2 : 1;
-            return answer;
-        });
+        answerFileDialogsWith(path(name), animation && name.endsWith(".webp") ? 2 : 1);
         if (animation)
             window.BoardMenu->actions().at(1)->trigger(); // アニメーションを保存...
         else
@@ -444,13 +449,7 @@ private slots:
         }
         QTest::mouseClick(window.BTN[0], Qt::LeftButton);
         QCOMPARE(window.boardState().Cells.rows, 32);
-        platform::setFileDialogHandler([&](const platform::DialogRequest&) {
-            platform::DialogAnswer answer;
-            answer.accepted = true;
-            answer.paths = {path("panel-window.png")};
-            answer.filterIndex = 1;
-            return answer;
-        });
+        answerFileDialogsWith(path("panel-window.png"));
         QTest::mouseClick(window.BTN[1], Qt::LeftButton);
         // The message keeps its line break in the file, and the command line reads it from there.
         QVERIFY(renders({"--settings", app::Settings.IniPath, "本日特売\n10:00-20:00", path("panel-render.png")}));
@@ -551,13 +550,7 @@ private slots:
         window.FLD[0]->setText(message);
         QTest::mouseClick(window.BTN[0], Qt::LeftButton);
         QCOMPARE(window.boardState().ColourCellPictures.size(), size_t(2));
-        platform::setFileDialogHandler([&](const platform::DialogRequest&) {
-            platform::DialogAnswer answer;
-            answer.accepted = true;
-            answer.paths = {path("marks-window.png")};
-            answer.filterIndex = 1;
-            return answer;
-        });
+        answerFileDialogsWith(path("marks-window.png"));
         QTest::mouseClick(window.BTN[1], Qt::LeftButton);
         QVERIFY(renders({"--settings", app::Settings.IniPath, message, path("marks-render.png")}));
         QCOMPARE(readAll(path("marks-render.png")), readAll(path("marks-window.png")));
