@@ -223,8 +223,8 @@ void frmMain::BTN_Click(int16_t Index) {
         app::SaveSettings();
         break;
     case 1:
-        output::SaveBoard(m_state.Board, saveOptionsOf(Settings), this, MSG->text(),
-                          [this](const QString& status) { showStatus(status); });
+        output::SaveBoard(m_state.Board, QSize(m_state.CellWidth, m_state.CellHeight), saveOptionsOf(Settings), this,
+                          MSG->text(), [this](const QString& status) { showStatus(status); });
         break;
     case 2: {
         frmJPEG options; // no owner: modal over the whole program, placed where the system puts a new window

@@ -1,5 +1,6 @@
 #include "bench/boards.h"
 
+#include "board/cellrows.h"
 #include "codec/TransG32.h"
 
 #include <QDir>
@@ -109,6 +110,39 @@ void bmpAgainstItsBytes(benchmark::State& run) {
     run.counters["raw_ms"] = rawTime / double(run.iterations());
     run.counters["ratio"] = bmpTime / rawTime;
 }
+// A board as the programs write it, from its cells (deflated from the tiles), against the same board's
+// painted pixels through the general compressor (libdeflate), alternately, at PNG settings 0, 1 and 2.
+// Counters: each one's time and file, and the ratio of the times.
+void pngFromCellsAgainstPixels(benchmark::State& run) {
+    static const std::unique_ptr<board::BoardState> widest = bench::widestBoard();
+    static const std::unique_ptr<board::BoardState> job = bench::jobState();
+    const board::BoardState* state = run.range(0) == 0 ? widest.get() : job.get();
+    if (!state) {
+        run.SkipWithError("the board could not be made");
+        return;
+    }
+    QTemporaryDir folder(outputFolderBase());
+    const QString fromCells = folder.filePath("cells.png"), fromPixels = folder.filePath("pixels.png");
+    const auto setting = uint8_t(run.range(1));
+    board::CellRows cells(*state);
+    const platform::Surface& board = state->Board;
+    double cellsTime = 0, pixelsTime = 0;
+    for (auto _ : run) {
+        cellsTime += millisecondsOf([&] { codec::DCSavetoPNG(cells, fromCells, setting); });
+        pixelsTime += millisecondsOf(
+            [&] { codec::DCSavetoPNG(board, board.ScaleWidth(), board.ScaleHeight(), fromPixels, setting); });
+    }
+    run.counters["cells_ms"] = cellsTime / double(run.iterations());
+    run.counters["pixels_ms"] = pixelsTime / double(run.iterations());
+    run.counters["ratio"] = cellsTime / pixelsTime;
+    run.counters["cells_KiB"] = double(QFileInfo(fromCells).size()) / 1024.0;
+    run.counters["pixels_KiB"] = double(QFileInfo(fromPixels).size()) / 1024.0;
+}
+BENCHMARK(pngFromCellsAgainstPixels)
+    ->ArgNames({"board_widest_0_job_1", "png_setting"})
+    ->ArgsProduct({{0, 1}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(bmpAgainstItsBytes)->ArgName("board_widest_0_job_1")->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 } // namespace

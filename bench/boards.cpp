@@ -1,6 +1,7 @@
 #include "bench/boards.h"
 
 #include "board/fontface.h"
+#include "dots/LoadDotImage.h"
 #include "ui/pictures.h"
 
 #include <QFile>
@@ -59,6 +60,22 @@ platform::Surface jobBoard() {
     if (render.waitForFinished(60000) && render.exitCode() == 0)
         board.setPicture(QImage(bmp));
     return board;
+}
+
+std::unique_ptr<board::BoardState> jobState() {
+    const QString data = QStringLiteral(LUMIDOT_BENCH_DATA);
+    QFile message(data + QStringLiteral("/message.txt"));
+    if (!message.open(QIODevice::ReadOnly))
+        return nullptr;
+    board::registerJapaneseFaceSubstitutions();
+    auto state = std::make_unique<board::BoardState>(ui::builtinLitDot(), ui::builtinUnlitDot(), QSize(), QSize());
+    dots::LoadDotImage(*state, data + QStringLiteral("/lit.png"), 0);
+    dots::LoadDotImage(*state, data + QStringLiteral("/unlit.png"), 1);
+    board::applyFont(*state, QStringLiteral("IPAPGothic"), QStringLiteral("12"), false, false);
+    const QString text = QString::fromUtf8(message.readAll());
+    board::DrawBoard(*state, text);
+    board::DrawBoard(*state, text); // the first render is cut by the laid-out mask
+    return state;
 }
 
 std::unique_ptr<board::BoardState> widestBoard() {

@@ -26,6 +26,9 @@ QImage squareDot(int size, QRgb color);
 // 8 × 8 dot pictures), rendered by lumidot-render; empty when that fails.
 platform::Surface jobBoard();
 
+// The comparison job drawn in a board state, its board painted; null when its message cannot be read.
+std::unique_ptr<board::BoardState> jobState();
+
 // The widest board the 16-bit cell origins allow at 8 × 8 dots, rendered whole; null when no message
 // measures exactly that wide.
 std::unique_ptr<board::BoardState> widestBoard();

@@ -181,40 +181,8 @@ Packing packPalette(PixelRows& pixels, Palette& palette, MallocBuffer& rows, siz
 // A picture made of tiles, indexed from its tiles alone: the palette lists their colours in the order a pass
 // over the rows meets them, as packPalette's, and each tile's lines are packed once at the depth they need.
 struct PackedTiles {
-    const TileGrid* grid = nullptr;
-    size_t lineBytes = 0;
     std::vector<uint8_t> lines; // tile by tile, line by line
-    size_t stride = 0;          // a row of the file, with its filter byte
-    size_t bytes = 0;           // all the rows
-
-    // The rows' bytes from offset on, into out: each tile's packed line copied wherever the tile shows.
-    void fill(size_t offset, std::span<uint8_t> out) const {
-        std::vector<uint8_t> partial; // a row that out holds only part of
-        for (size_t done = 0; done < out.size();) {
-            const size_t row = (offset + done) / stride;
-            const size_t from = (offset + done) % stride;
-            const size_t length = std::min(stride - from, out.size() - done);
-            if (from == 0 && length == stride) {
-                fillRow(row, out.data() + done);
-            } else {
-                partial.resize(stride);
-                fillRow(row, partial.data());
-                std::memcpy(out.data() + done, partial.data() + from, length);
-            }
-            done += length;
-        }
-    }
-
-private:
-    void fillRow(size_t row, uint8_t* out) const {
-        const size_t tileRow = row / size_t(grid->tileHeight);
-        const uint8_t* packedLine = lines.data() + (row % size_t(grid->tileHeight)) * lineBytes;
-        const size_t tileBytes = size_t(grid->tileHeight) * lineBytes;
-        const uint8_t* tileAt = grid->tileAt + tileRow * size_t(grid->columns);
-        *out++ = 0; // no filter
-        for (int32_t x = 0; x < grid->columns; ++x, out += lineBytes)
-            std::memcpy(out, packedLine + tileAt[x] * tileBytes, lineBytes);
-    }
+    TileRows rows;
 };
 
 // Packed when a tile's line fills whole bytes at the depth the colours need; NotWholeBytes otherwise, the
@@ -243,13 +211,12 @@ Packing packTiles(const TileGrid& grid, Palette& palette, PackedTiles& packed) {
     const int depth = paletteBitDepth(palette.colours().size());
     if (size_t(grid.tileWidth) * size_t(depth) % 8 != 0)
         return Packing::NotWholeBytes;
-    packed.grid = &grid;
-    packed.lineBytes = size_t(grid.tileWidth) * size_t(depth) / 8;
-    packed.lines.resize(grid.tiles.size() * size_t(grid.tileHeight) * packed.lineBytes);
+    const size_t lineBytes = size_t(grid.tileWidth) * size_t(depth) / 8;
+    packed.lines.resize(grid.tiles.size() * size_t(grid.tileHeight) * lineBytes);
     std::vector<uint8_t> indices(size_t(grid.tileWidth));
     uint8_t* out = packed.lines.data();
     for (size_t tile = 0; tile < grid.tiles.size(); ++tile)
-        for (int32_t line = 0; line < grid.tileHeight; ++line, out += packed.lineBytes) {
+        for (int32_t line = 0; line < grid.tileHeight; ++line, out += lineBytes) {
             if (!shownAnywhere[tile])
                 continue; // its colours are in no row, nor in the palette
             const QRgb* pixels = reinterpret_cast<const QRgb*>(grid.tiles[tile]->constScanLine(line));
@@ -257,13 +224,108 @@ Packing packTiles(const TileGrid& grid, Palette& palette, PackedTiles& packed) {
                 indices[size_t(i)] = uint8_t(palette.indexOf(pixels[i]));
             packIndices(indices.data(), uint32_t(grid.tileWidth), depth, out);
         }
-    packed.stride = size_t(grid.columns) * packed.lineBytes + 1;
+    packed.rows =
+        TileRows{grid.columns, grid.rows, grid.tileHeight, grid.tileAt, grid.tiles.size(), lineBytes, packed.lines};
     const size_t height = size_t(grid.rows) * size_t(grid.tileHeight);
-    if (packed.stride - 1 > (size_t(-1) >> 2) / height)
+    if (packed.rows.stride() - 1 > (size_t(-1) >> 2) / height)
         return Packing::OutOfMemory;
-    packed.bytes = packed.stride * height;
     return Packing::Packed;
 }
+
+// A picture as the tile deflater takes it, in one form however it came, as cells or as packed rows: tiles
+// numbered in the order a pass over the rows of tiles first meets them, tiles with the same lines one tile.
+// The same picture so makes the same file from the window's painted board as from lumidot-render's cells.
+class CanonicalTiles {
+public:
+    // From tiles already packed; false only for a grid of no tiles.
+    bool fromTiles(const TileRows& given) {
+        start(given.columns, given.rows, given.tileHeight, given.lineBytes);
+        const size_t tileBytes = size_t(given.tileHeight) * given.lineBytes;
+        std::vector<int> numberOf(given.tiles, -1);
+        for (size_t i = 0; i < m_tileAt.size(); ++i) {
+            const uint8_t tile = given.tileAt[i];
+            if (numberOf[tile] < 0) {
+                const uint8_t* lines = given.lines.data() + tile * tileBytes;
+                numberOf[tile] = number([&](size_t line) { return lines + line * given.lineBytes; });
+            }
+            m_tileAt[i] = uint8_t(numberOf[tile]);
+        }
+        return finish();
+    }
+
+    // From packed rows (each a filter byte, then the pixels) of columns × tileRows tiles of tileHeight lines of
+    // lineBytes bytes; false when they hold more than 256 different tiles.
+    bool fromRows(const uint8_t* rows, size_t stride, int32_t columns, int32_t tileRows, int32_t tileHeight,
+                  size_t lineBytes) {
+        start(columns, tileRows, tileHeight, lineBytes);
+        for (size_t r = 0, i = 0; r < size_t(tileRows); ++r)
+            for (size_t x = 0; x < size_t(columns); ++x, ++i) {
+                const uint8_t* first = rows + r * size_t(tileHeight) * stride + 1 + x * lineBytes;
+                const int tile = number([&](size_t line) { return first + line * stride; });
+                if (tile < 0)
+                    return false;
+                m_tileAt[i] = uint8_t(tile);
+            }
+        return finish();
+    }
+
+    const TileRows& rows() const { return m_rows; }
+
+private:
+    void start(int32_t columns, int32_t tileRows, int32_t tileHeight, size_t lineBytes) {
+        m_rows = TileRows{columns, tileRows, tileHeight, nullptr, 0, lineBytes, {}};
+        m_tileAt.resize(size_t(columns) * size_t(tileRows));
+        m_lines.clear();
+        m_last = -1;
+        m_slots.assign(Slots, -1);
+    }
+
+    bool finish() {
+        m_rows.tileAt = m_tileAt.data();
+        m_rows.tiles = m_lines.size() / (size_t(m_rows.tileHeight) * m_rows.lineBytes);
+        m_rows.lines = m_lines;
+        return m_rows.tiles > 0;
+    }
+
+    // The number of the tile whose line n is at lineAt(n), numbered when new; -1 for a 257th tile. The tile
+    // before is tried first, then the tiles of the same hash.
+    template <class LineAt> int number(LineAt lineAt) {
+        const size_t lineBytes = m_rows.lineBytes;
+        const size_t tileBytes = size_t(m_rows.tileHeight) * lineBytes;
+        auto isTile = [&](int tile) {
+            const uint8_t* lines = m_lines.data() + size_t(tile) * tileBytes;
+            for (size_t line = 0; line < size_t(m_rows.tileHeight); ++line)
+                if (std::memcmp(lines + line * lineBytes, lineAt(line), lineBytes) != 0)
+                    return false;
+            return true;
+        };
+        if (m_last >= 0 && isTile(m_last))
+            return m_last;
+        uint64_t hash = 0xcbf29ce484222325u;
+        for (size_t line = 0; line < size_t(m_rows.tileHeight); ++line)
+            for (size_t b = 0; b < lineBytes; ++b)
+                hash = (hash ^ lineAt(line)[b]) * 0x100000001b3u;
+        size_t slot = size_t(hash >> 56) & (Slots - 1);
+        for (; m_slots[slot] >= 0; slot = (slot + 1) & (Slots - 1))
+            if (isTile(m_slots[slot]))
+                return m_last = m_slots[slot];
+        const int tile = int(m_lines.size() / tileBytes);
+        if (tile == 256)
+            return -1;
+        for (size_t line = 0; line < size_t(m_rows.tileHeight); ++line)
+            m_lines.insert(m_lines.end(), lineAt(line), lineAt(line) + lineBytes);
+        m_slots[slot] = tile;
+        return m_last = tile;
+    }
+
+    static constexpr size_t Slots = 512; // twice the most tiles: probes stay short
+
+    TileRows m_rows;
+    std::vector<uint8_t> m_tileAt;
+    std::vector<uint8_t> m_lines; // tile by tile, line by line
+    std::vector<int> m_slots;     // tile numbers by hash
+    int m_last = -1;
+};
 
 } // namespace
 
@@ -300,11 +362,17 @@ platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t p
     bool written = false;
     if (packing == Packing::Packed) {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Palette, palette.colours()};
-        written =
-            stream.begin(header) &&
-            (fromTiles ? stream.writePackedImage(
-                             tiles.bytes, [&tiles](size_t offset, std::span<uint8_t> out) { tiles.fill(offset, out); })
-                       : stream.writePackedImage(std::span(packed.get(), packedBytes)));
+        CanonicalTiles canonical;
+        bool asTiles = fromTiles && canonical.fromTiles(tiles.rows);
+        if (const QSize tile = rows.tileSize(); !fromTiles && !tile.isEmpty() && width % tile.width() == 0 &&
+                                                height % tile.height() == 0 && packedBytes % size_t(height) == 0) {
+            const size_t bits = size_t(tile.width()) * size_t(paletteBitDepth(palette.colours().size()));
+            asTiles =
+                bits % 8 == 0 && canonical.fromRows(packed.get(), packedBytes / size_t(height), width / tile.width(),
+                                                    height / tile.height(), tile.height(), bits / 8);
+        }
+        written = stream.begin(header) && (asTiles ? stream.writePackedImage(canonical.rows())
+                                                   : stream.writePackedImage(std::span(packed.get(), packedBytes)));
     } else {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Rgb, {}};
         written = stream.begin(header) && stream.writeImage([&rows, width](uint32_t y, uint8_t* row) {

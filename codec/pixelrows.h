@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRgb>
+#include <QSize>
 
 #include <cstdint>
 #include <span>
@@ -33,20 +34,25 @@ public:
     virtual const QRgb* row(int32_t y) = 0;
     // The tiles the rows are made of, when they are.
     virtual const TileGrid* tiles() const { return nullptr; }
+    // Their size alone, when only that is known (a painted board's cells): empty when unknown.
+    virtual QSize tileSize() const { return {}; }
 };
 
 // The top-left width × height pixels of an image, converted to 0xFFRRGGBB words once when they are not.
 class ImageRows final : public PixelRows {
 public:
-    ImageRows(const QImage& image, int32_t width, int32_t height);
+    // tileSize: the cells the picture is painted in, when it is (see PixelRows::tileSize).
+    ImageRows(const QImage& image, int32_t width, int32_t height, QSize tileSize = {});
     int32_t width() const override { return m_width; }
     int32_t height() const override { return m_height; }
     int dotsPerMeterX() const override { return m_image.dotsPerMeterX(); }
     int dotsPerMeterY() const override { return m_image.dotsPerMeterY(); }
     const QRgb* row(int32_t y) override { return reinterpret_cast<const QRgb*>(m_image.constScanLine(y)); }
+    QSize tileSize() const override { return m_tileSize; }
 
 private:
     QImage m_image;
+    QSize m_tileSize;
     int32_t m_width;
     int32_t m_height;
 };

@@ -30,6 +30,18 @@ int deflateLevel(PngEffort effort) {
     return 4;
 }
 
+TileDeflateEffort tileDeflateEffort(PngEffort effort) {
+    switch (effort) {
+    case PngEffort::Fastest:
+        return TileDeflateEffort::Fastest;
+    case PngEffort::Smallest:
+        return TileDeflateEffort::Smallest;
+    case PngEffort::Default:
+        break;
+    }
+    return TileDeflateEffort::Default;
+}
+
 void putUint32(uint8_t* out, uint32_t value) {
     out[0] = uint8_t(value >> 24);
     out[1] = uint8_t(value >> 16);
@@ -130,7 +142,8 @@ int pngBytesPerPixel(PngColor color) {
     return 1;
 }
 
-PngStream::PngStream(QIODevice& device, PngEffort effort) : m_device(device), m_zlib(deflateLevel(effort)) {}
+PngStream::PngStream(QIODevice& device, PngEffort effort)
+    : m_device(device), m_effort(effort), m_zlib(deflateLevel(effort)) {}
 
 PngStream::~PngStream() = default;
 
@@ -254,24 +267,34 @@ bool PngStream::writeImage(const PngRows& rows) {
 }
 
 bool PngStream::writePackedImage(std::span<const uint8_t> filteredRows) {
-    return writePacked(filteredRows.size(), [&] { return m_zlib.compress(filteredRows); });
+    if (!acceptsPacked(filteredRows.size()))
+        return false;
+    if (!m_zlib.compress(filteredRows))
+        return fail(Error::OutOfMemory);
+    if (!writeZlib(false))
+        return false;
+    m_stage = Stage::Pixels;
+    return true;
 }
 
-bool PngStream::writePackedImage(size_t bytes, const ZlibStream::Filler& fill) {
-    return writePacked(bytes, [&] { return m_zlib.compress(bytes, fill); });
+bool PngStream::writePackedImage(const TileRows& rows) {
+    if (!acceptsPacked(rows.bytes()))
+        return false;
+    const std::vector<uint8_t> stream = deflateTileRows(rows, tileDeflateEffort(m_effort));
+    if (stream.empty())
+        return fail(Error::OutOfMemory);
+    if (!writeChunk("IDAT", stream))
+        return false;
+    m_stage = Stage::Pixels;
+    return true;
 }
 
-bool PngStream::writePacked(size_t bytes, const std::function<bool()>& compress) {
+bool PngStream::acceptsPacked(size_t bytes) {
     if (m_error != Error::None)
         return false;
     const size_t stride = (size_t(m_header.width) * size_t(m_bitDepth * pngBytesPerPixel(m_header.color)) + 7) / 8 + 1;
     if (m_stage != Stage::Header || bytes / stride != m_header.height || bytes % stride != 0)
         return fail(Error::Misuse);
-    if (!compress())
-        return fail(Error::OutOfMemory);
-    if (!writeZlib(false))
-        return false;
-    m_stage = Stage::Pixels;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/tiledeflate.h"
 #include "codec/zlibstream.h"
 
 #include <QRgb>
@@ -83,7 +84,8 @@ using PngRows = std::function<void(uint32_t y, uint8_t* row)>;
 // core for a large image) of the whole filtered image, which is kept in memory once: height × (1 +
 // packed row bytes), at most a quarter of a 32-bit surface of the same size for palette pixels and three
 // quarters for RGB. A still picture whose writer has packed its palette pixels itself hands them over
-// as they go into the file (writePackedImage).
+// as they go into the file (writePackedImage); a picture made of tiles hands over the tiles' packed lines,
+// and its rows are never made at all (deflateTileRows).
 // The physical size is 3780 pixels a metre (96 dpi), like every surface.
 class PngStream {
 public:
@@ -108,8 +110,8 @@ public:
     // The same from rows already in the file's layout: each a filter byte of 0 and the pixels packed at
     // the header's bit depth (see paletteBitDepth and packIndices), height × (1 + packed row bytes).
     bool writePackedImage(std::span<const uint8_t> filteredRows);
-    // The same rows made as they are compressed (see ZlibStream::Filler): bytes in all.
-    bool writePackedImage(size_t bytes, const ZlibStream::Filler& fill);
+    // The same rows made of tiles' packed lines, compressed from the tiles (deflateTileRows).
+    bool writePackedImage(const TileRows& rows);
     // One frame of an animation: fcTL, then IDAT for the first frame and fdAT after it.
     bool writeFrame(const PngFrame& frame, const PngRows& rows);
     // IEND. The device is left open: closing or committing it is the caller's.
@@ -123,13 +125,14 @@ private:
     bool writeChunk(const char type[4], std::span<const uint8_t> data);
     bool writeChunk(const char type[4], const std::vector<std::span<const uint8_t>>& parts);
     bool writePixels(uint32_t width, uint32_t height, const PngRows& rows, bool asFrameData);
-    bool writePacked(size_t bytes, const std::function<bool()>& compress);
+    bool acceptsPacked(size_t bytes);
     bool writeCompressed(std::span<const uint8_t> filtered, bool asFrameData);
     bool writeZlib(bool asFrameData);
 
     enum class Stage { Start, Header, Animation, Pixels, Finished };
 
     QIODevice& m_device;
+    PngEffort m_effort;
     Error m_error = Error::None;
     Stage m_stage = Stage::Start;
     PngHeader m_header; // without the palette, which is only read by begin()

@@ -269,30 +269,15 @@ ZlibStream::ZlibStream(int level) : m_level(level), m_compressor(nullptr, libdef
 ZlibStream::~ZlibStream() = default;
 
 bool ZlibStream::compress(std::span<const uint8_t> data) {
-    return compressFrom(data.size(), [data](size_t offset, size_t bytes, std::vector<uint8_t>&) {
-        return data.subspan(offset, bytes);
-    });
-}
-
-bool ZlibStream::compress(size_t bytes, const Filler& fill) {
-    return compressFrom(bytes, [&fill](size_t offset, size_t size, std::vector<uint8_t>& scratch) {
-        scratch.resize(size);
-        fill(offset, scratch);
-        return std::span<const uint8_t>(scratch);
-    });
-}
-
-bool ZlibStream::compressFrom(size_t bytes, const PieceSource& source) {
     m_pieces.clear();
     if (!m_compressor) {
         m_compressor.reset(libdeflate_alloc_compressor(m_level));
         if (!m_compressor)
             return false;
     }
-    if (bytes >= 2 * PieceBytes && compressInPieces(bytes, source))
+    if (data.size() >= 2 * PieceBytes && compressInPieces(data))
         return true;
-    std::vector<uint8_t> scratch;
-    return compressWhole(source(0, bytes, scratch));
+    return compressWhole(data);
 }
 
 bool ZlibStream::compressWhole(std::span<const uint8_t> data) {
@@ -310,18 +295,18 @@ bool ZlibStream::compressWhole(std::span<const uint8_t> data) {
     return true;
 }
 
-bool ZlibStream::compressInPieces(size_t bytes, const PieceSource& source) {
+bool ZlibStream::compressInPieces(std::span<const uint8_t> data) {
     m_whole = false;
+    const size_t bytes = data.size();
     const size_t count = (bytes + PieceBytes - 1) / PieceBytes;
     m_pieces.resize(count);
     std::vector<uint32_t> checksums(count);
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     const auto work = [&](libdeflate_compressor* compressor) {
-        std::vector<uint8_t> scratch;
         for (size_t i = next++; i < count && !failed; i = next++) {
             const std::span<const uint8_t> part =
-                source(i * PieceBytes, std::min(PieceBytes, bytes - i * PieceBytes), scratch);
+                data.subspan(i * PieceBytes, std::min(PieceBytes, bytes - i * PieceBytes));
             const size_t bound = libdeflate_deflate_compress_bound(compressor, part.size()) + 8;
             Piece& piece = m_pieces[i];
             piece.bytes = allocateBuffer(bound);
@@ -362,7 +347,7 @@ bool ZlibStream::compressInPieces(size_t bytes, const PieceSource& source) {
     for (size_t i = 1; i < count; ++i)
         checksum = adler32_combine(checksum, checksums[i], z_off_t(std::min(PieceBytes, bytes - i * PieceBytes)));
     // The zlib header as libdeflate writes it: a 32 KiB window and the level's class.
-    const unsigned levelClass = m_level < 2 ? 0 : m_level < 6 ? 1 : m_level == 6 ? 2 : 3;
+    const unsigned levelClass = m_level < 2 ? 0 : m_level < 6 ? 1 : m_level < 8 ? 2 : 3;
     unsigned header = 0x7800 | levelClass << 6;
     header += 31 - header % 31;
     m_header[0] = uint8_t(header >> 8);

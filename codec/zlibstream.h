@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -43,12 +42,6 @@ public:
     // Compresses data, replacing what the stream held; false when memory ran out.
     bool compress(std::span<const uint8_t> data);
 
-    // Writes the data's bytes from offset on into out: the data made as it is compressed, a piece at a time,
-    // so that it is never held whole. Called from several threads at once, each for its own pieces.
-    using Filler = std::function<void(size_t offset, std::span<uint8_t> out)>;
-    // Compresses the bytes fill makes, as compress(data) compresses the same data.
-    bool compress(size_t bytes, const Filler& fill);
-
     // The stream, in order.
     std::vector<std::span<const uint8_t>> parts() const;
 
@@ -57,12 +50,8 @@ private:
         MallocBuffer bytes;
         size_t size = 0;
     };
-    // bytes bytes of the data from offset: a view of data held whole, or scratch filled.
-    using PieceSource =
-        std::function<std::span<const uint8_t>(size_t offset, size_t bytes, std::vector<uint8_t>& scratch)>;
-    bool compressFrom(size_t bytes, const PieceSource& source);
     bool compressWhole(std::span<const uint8_t> data);
-    bool compressInPieces(size_t bytes, const PieceSource& source);
+    bool compressInPieces(std::span<const uint8_t> data);
 
     int m_level;
     // Kept from call to call (an animation compresses many frames); the pieces of other threads get

@@ -45,11 +45,11 @@ QString settleFileName(const QString& name, int32_t filterIndex) {
     return named ? name : name + platform::extensionOf(platform::ImageFormat::Bmp);
 }
 
-void SaveBoard(const platform::Surface& board, const SaveOptions& options, QObject* owner, QString statusBefore,
-               const std::function<void(const QString&)>& showStatus) {
+void SaveBoard(const platform::Surface& board, QSize cellSize, const SaveOptions& options, QObject* owner,
+               QString statusBefore, const std::function<void(const QString&)>& showStatus) {
     const SaveDialog dialog{QStringLiteral("ファイルの保存"), saveFilterPattern(), settleFileName};
     saveThroughDialog(dialog, owner, statusBefore, showStatus, [&](const QString& name) {
-        return writeBoard(board, name, platform::saveFormatOf(name), options);
+        return writeBoard(board, name, platform::saveFormatOf(name), options, cellSize);
     });
 }
 

@@ -21,8 +21,9 @@ QString settleFileName(const QString& name, int32_t filterIndex);
 
 // The save command: asks for a name, settles the format, asks before overwriting a file that is not
 // empty, shows "Saving " and then ">" and the file's own name in the status line. A failure is told
-// in a message box and the status line goes back to what it showed; a cancel changes nothing.
-void SaveBoard(const platform::Surface& board, const SaveOptions& options, QObject* owner, QString statusBefore,
-               const std::function<void(const QString&)>& showStatus);
+// in a message box and the status line goes back to what it showed; a cancel changes nothing. cellSize
+// is the size of the cells the board is painted in (see writeBoard), empty before the first render.
+void SaveBoard(const platform::Surface& board, QSize cellSize, const SaveOptions& options, QObject* owner,
+               QString statusBefore, const std::function<void(const QString&)>& showStatus);
 
 } // namespace output

@@ -7,8 +7,8 @@
 namespace output {
 
 platform::Result writeBoard(const platform::Surface& board, const QString& fileName, platform::ImageFormat format,
-                            const SaveOptions& options) {
-    codec::ImageRows rows(board.image(), board.ScaleWidth(), board.ScaleHeight());
+                            const SaveOptions& options, QSize cellSize) {
+    codec::ImageRows rows(board.image(), board.ScaleWidth(), board.ScaleHeight(), cellSize);
     return writeBoard(rows, fileName, format, options);
 }
 

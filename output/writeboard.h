@@ -21,9 +21,10 @@ struct SaveOptions {
 };
 
 // Writes the board's drawing area to fileName in format, whole or not at all: a failure leaves any
-// earlier file as it was and says why.
+// earlier file as it was and says why. cellSize, when the board is painted in cells of that size, lets a
+// PNG be compressed cell by cell, as the board's cells write it.
 platform::Result writeBoard(const platform::Surface& board, const QString& fileName, platform::ImageFormat format,
-                            const SaveOptions& options);
+                            const SaveOptions& options, QSize cellSize = {});
 // The same for a board given row by row.
 platform::Result writeBoard(codec::PixelRows& board, const QString& fileName, platform::ImageFormat format,
                             const SaveOptions& options);

@@ -1,5 +1,7 @@
 #include "scroll/webppalette.h"
 
+#include "codec/prefixcode.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -9,13 +11,19 @@ namespace scroll {
 
 namespace {
 
+using codec::BitWriter;
+using codec::CodeLengthCodes;
+using codec::codeLengths;
+using codec::MaxCodeLength;
+using codec::MaxCodeLengthCodeLength;
+using codec::PrefixCode;
+using codec::Prefixed;
+using codec::prefixed;
+
 // The format's alphabets and limits.
 constexpr int LiteralCodes = 256;
 constexpr int LengthCodes = 24;
 constexpr int DistanceCodes = 40;
-constexpr int CodeLengthCodes = 19;
-constexpr int MaxCodeLength = 15;
-constexpr int MaxCodeLengthCodeLength = 7;
 constexpr int MaxCopyLength = 4096;
 constexpr int PlaneCodes = 120;                     // distance codes that name a nearby pixel
 constexpr int MaxDistance = (1 << 20) - PlaneCodes; // the largest distance code's value less the plane codes
@@ -51,144 +59,11 @@ int distanceCode(int distance, int rowLength) {
     return code != 0 ? code : distance + PlaneCodes;
 }
 
-// Lengths and distance codes are written as a prefix symbol and extra bits.
-struct Prefixed {
-    int symbol;
-    int extraBits;
-    uint32_t extra;
-};
-
-Prefixed prefixed(int value) {
-    if (value <= 4)
-        return {value - 1, 0, 0};
-    const uint32_t below = uint32_t(value - 1);
-    const int highest = std::bit_width(below) - 1;
-    const int second = int(below >> (highest - 1)) & 1;
-    return {2 * highest + second, highest - 1, below & ((1u << (highest - 1)) - 1)};
-}
-
-class BitWriter {
-public:
-    explicit BitWriter(size_t expectedBytes) { m_bytes.reserve(expectedBytes); }
-
-    void put(uint32_t bits, int count) {
-        m_pending |= uint64_t(bits) << m_count;
-        m_count += count;
-        if (m_count >= 32) {
-            const uint32_t word = uint32_t(m_pending);
-            const uint8_t bytes[4] = {uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
-            m_bytes.insert(m_bytes.end(), bytes, bytes + 4);
-            m_pending >>= 32;
-            m_count -= 32;
-        }
-    }
-
-    std::vector<uint8_t> finish() {
-        for (; m_count > 0; m_count -= 8, m_pending >>= 8)
-            m_bytes.push_back(uint8_t(m_pending));
-        return std::move(m_bytes);
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    uint64_t m_pending = 0;
-    int m_count = 0;
-};
-
-// Huffman code lengths of at most limit bits for counts; a lone used symbol gets length 1 (which the
-// format reads as a code of no bits). When the best tree is too deep, small counts are raised until it fits.
-std::vector<uint8_t> codeLengths(const std::vector<uint32_t>& counts, int limit) {
-    std::vector<uint8_t> lengths(counts.size(), 0);
-    std::vector<int> used;
-    for (size_t symbol = 0; symbol < counts.size(); ++symbol) {
-        if (counts[symbol] != 0)
-            used.push_back(int(symbol));
-    }
-    if (used.size() == 1)
-        lengths[size_t(used[0])] = 1;
-    if (used.size() <= 1)
-        return lengths;
-
-    const size_t leaves = used.size();
-    std::vector<uint64_t> weight(2 * leaves - 1);
-    std::vector<int> parent(2 * leaves - 1);
-    std::vector<uint8_t> depth(2 * leaves - 1);
-    for (uint32_t floor = 1;; floor *= 2) {
-        std::sort(used.begin(), used.end(), [&](int a, int b) {
-            const uint32_t wa = std::max(counts[size_t(a)], floor);
-            const uint32_t wb = std::max(counts[size_t(b)], floor);
-            return wa != wb ? wa < wb : a < b;
-        });
-        for (size_t n = 0; n < leaves; ++n)
-            weight[n] = std::max(counts[size_t(used[n])], floor);
-        // Two queues: the sorted leaves and the joined nodes, which come out in increasing weight.
-        size_t nextLeaf = 0;
-        size_t nextJoined = leaves;
-        auto smallest = [&](size_t joinedEnd) {
-            if (nextLeaf < leaves && (nextJoined >= joinedEnd || weight[nextLeaf] <= weight[nextJoined]))
-                return nextLeaf++;
-            return nextJoined++;
-        };
-        for (size_t joined = leaves; joined < 2 * leaves - 1; ++joined) {
-            const size_t a = smallest(joined);
-            const size_t b = smallest(joined);
-            weight[joined] = weight[a] + weight[b];
-            parent[a] = parent[b] = int(joined);
-        }
-        depth[2 * leaves - 2] = 0;
-        int deepest = 0;
-        for (size_t n = 2 * leaves - 2; n-- > 0;) {
-            depth[n] = uint8_t(depth[size_t(parent[n])] + 1);
-            deepest = std::max<int>(deepest, depth[n]);
-        }
-        if (deepest <= limit) {
-            for (size_t n = 0; n < leaves; ++n)
-                lengths[size_t(used[n])] = depth[n];
-            return lengths;
-        }
-    }
-}
-
-uint32_t reversed(uint32_t bits, int count) {
-    uint32_t result = 0;
-    for (int n = 0; n < count; ++n, bits >>= 1)
-        result = (result << 1) | (bits & 1);
-    return result;
-}
-
-// A prefix code ready to write: each symbol's bits, first bit lowest, and their number.
-struct PrefixCode {
-    std::vector<uint16_t> bits;
-    std::vector<uint8_t> lengths;
-
-    void put(BitWriter& out, int symbol) const { out.put(bits[size_t(symbol)], lengths[size_t(symbol)]); }
-};
-
 // The canonical code of lengths, as the decoder builds it. A code of one symbol takes no bits.
 PrefixCode canonicalCode(const std::vector<uint8_t>& lengths) {
-    PrefixCode code{std::vector<uint16_t>(lengths.size(), 0), lengths};
-    if (std::count_if(lengths.begin(), lengths.end(), [](uint8_t length) { return length != 0; }) == 1) {
-        std::fill(code.lengths.begin(), code.lengths.end(), 0);
-        return code;
-    }
-    std::array<int, MaxCodeLength + 2> ofLength{};
-    for (const uint8_t length : lengths)
-        ++ofLength[length];
-    ofLength[0] = 0;
-    std::array<uint32_t, MaxCodeLength + 2> next{};
-    uint32_t first = 0;
-    for (int length = 1; length <= MaxCodeLength; ++length) {
-        first = (first + uint32_t(ofLength[size_t(length - 1)])) << 1;
-        next[size_t(length)] = first;
-    }
-    for (size_t symbol = 0; symbol < lengths.size(); ++symbol) {
-        const int length = lengths[symbol];
-        if (length == 0)
-            continue;
-        const uint32_t canonical = next[size_t(length)]++;
-        code.bits[symbol] = uint16_t(reversed(canonical, length));
-    }
-    return code;
+    if (std::count_if(lengths.begin(), lengths.end(), [](uint8_t length) { return length != 0; }) == 1)
+        return codec::canonicalCode(std::vector<uint8_t>(lengths.size(), 0));
+    return codec::canonicalCode(lengths);
 }
 
 // Writes the code of counts (the symbols' frequencies over an alphabet of counts.size()) as the decoder
@@ -216,35 +91,9 @@ PrefixCode writeCode(BitWriter& out, const std::vector<uint32_t>& counts) {
     }
 
     const std::vector<uint8_t> lengths = codeLengths(counts, MaxCodeLength);
-    // The lengths as tokens: 0–15 a length, 16 the last length 3–6 times more, 17 and 18 runs of zeros.
-    struct Token {
-        uint8_t symbol;
-        uint8_t extra;
-    };
-    std::vector<Token> tokens;
-    for (size_t at = 0; at < lengths.size();) {
-        const uint8_t length = lengths[at];
-        size_t run = 1;
-        while (at + run < lengths.size() && lengths[at + run] == length)
-            ++run;
-        at += run;
-        if (length == 0) {
-            for (; run >= 11; run -= std::min<size_t>(run, 138))
-                tokens.push_back({18, uint8_t(std::min<size_t>(run, 138) - 11)});
-            if (run >= 3) {
-                tokens.push_back({17, uint8_t(run - 3)});
-                run = 0;
-            }
-        } else {
-            tokens.push_back({length, 0});
-            for (--run; run >= 3; run -= std::min<size_t>(run, 6))
-                tokens.push_back({16, uint8_t(std::min<size_t>(run, 6) - 3)});
-        }
-        for (; run > 0; --run)
-            tokens.push_back({length, 0});
-    }
+    const std::vector<codec::CodeLengthToken> tokens = codec::codeLengthTokens(lengths);
     std::vector<uint32_t> tokenCounts(CodeLengthCodes, 0);
-    for (const Token& token : tokens)
+    for (const codec::CodeLengthToken& token : tokens)
         ++tokenCounts[token.symbol];
     const std::vector<uint8_t> tokenLengths = codeLengths(tokenCounts, MaxCodeLengthCodeLength);
     int written = CodeLengthCodes;
@@ -256,11 +105,10 @@ PrefixCode writeCode(BitWriter& out, const std::vector<uint32_t>& counts) {
         out.put(tokenLengths[CodeLengthOrder[size_t(n)]], 3);
     out.put(0, 1); // a length for every symbol of the alphabet
     const PrefixCode tokenCode = canonicalCode(tokenLengths);
-    static constexpr std::array<int, 3> ExtraBits{2, 3, 7};
-    for (const Token& token : tokens) {
+    for (const codec::CodeLengthToken& token : tokens) {
         tokenCode.put(out, token.symbol);
         if (token.symbol >= 16)
-            out.put(token.extra, ExtraBits[size_t(token.symbol - 16)]);
+            out.put(token.extra, codec::CodeLengthExtraBits[token.symbol - 16]);
     }
     return canonicalCode(lengths);
 }
@@ -460,8 +308,8 @@ std::vector<uint8_t> encodePaletteWebp(const uint8_t* indices, int width, int he
             continue;
         }
         step.value = uint32_t(distanceCode(int(step.value), rowLength));
-        ++green[size_t(LiteralCodes + prefixed(int(step.length)).symbol)];
-        ++distances[size_t(prefixed(int(step.value)).symbol)];
+        ++green[size_t(LiteralCodes + prefixed(step.length).symbol)];
+        ++distances[size_t(prefixed(step.value).symbol)];
     }
 
     BitWriter out(packed.size() / 2 + 64);
@@ -486,10 +334,10 @@ std::vector<uint8_t> encodePaletteWebp(const uint8_t* indices, int width, int he
             greenCode.put(out, int(step.value));
             continue;
         }
-        const Prefixed length = prefixed(int(step.length));
+        const Prefixed length = prefixed(step.length);
         greenCode.put(out, LiteralCodes + length.symbol);
         out.put(length.extra, length.extraBits);
-        const Prefixed distance = prefixed(int(step.value));
+        const Prefixed distance = prefixed(step.value);
         distanceCodes.put(out, distance.symbol);
         out.put(distance.extra, distance.extraBits);
     }

@@ -38,7 +38,8 @@ private:
     // The save command as the 保存 button runs it, the dialog answering with name under filter 1.
     void save(const QString& name) {
         m_dialogAnswer = name;
-        output::SaveBoard(m_state.Board, app::saveOptionsOf(app::Settings), nullptr, m_status,
+        output::SaveBoard(m_state.Board, QSize(m_state.CellWidth, m_state.CellHeight),
+                          app::saveOptionsOf(app::Settings), nullptr, m_status,
                           [this](const QString& status) { m_status = status; });
     }
 

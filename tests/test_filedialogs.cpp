@@ -89,7 +89,8 @@ private slots:
             return dialog.answer();
         });
         m_reply = platform::AnswerYes; // create the new file
-        output::SaveBoard(platform::Surface(8, 8), output::SaveOptions(), nullptr, QString(), [](const QString&) {});
+        output::SaveBoard(platform::Surface(8, 8), {}, output::SaveOptions(), nullptr, QString(),
+                          [](const QString&) {});
         platform::setFileDialogHandler(before);
         QCOMPARE(shown, QStringLiteral("b.png"));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"b.png.JPG"});

@@ -81,7 +81,8 @@ private:
     }
 
     void save() {
-        output::SaveBoard(m_state.Board, app::saveOptionsOf(app::Settings), nullptr, m_status,
+        output::SaveBoard(m_state.Board, QSize(m_state.CellWidth, m_state.CellHeight),
+                          app::saveOptionsOf(app::Settings), nullptr, m_status,
                           [this](const QString& status) { m_status = status; });
     }
 
@@ -378,7 +379,7 @@ private slots:
         for (const QString& name :
              {QStringLiteral("cells.bmp"), QStringLiteral("cells.png"), QStringLiteral("cells.jpg")}) {
             const ImageFormat format = platform::saveFormatOf(name);
-            QVERIFY(output::writeBoard(painted.Board, path("painted-" + name), format, {}).ok());
+            QVERIFY(output::writeBoard(painted.Board, path("painted-" + name), format, {}, cell).ok());
             board::CellRows rows(cellsOnly);
             QVERIFY(output::writeBoard(rows, path(name), format, {}).ok());
             QCOMPARE(readAll(path(name)), readAll(path("painted-" + name)));

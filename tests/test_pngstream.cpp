@@ -1,11 +1,14 @@
 #include "codec/pngstream.h"
+#include "codec/tiledeflate.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QTest>
 
 #include <libdeflate.h>
+#include <zlib.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -225,6 +228,76 @@ private slots:
         QCOMPARE(decoded.dotsPerMeterX(), 3780);
         QCOMPARE(decoded.dotsPerMeterY(), 3780);
         comparePixels(decoded, picture, picture.header.width, picture.header.height);
+    }
+
+    // Rows made of tiles, deflated from the tiles, inflate (by zlib, which refuses what deflate does not
+    // allow, such as distances beyond its window) to the rows laid out byte by byte:
+    // tiles alike in some lines, lines that repeat the one above, runs longer than one copy, words that
+    // recur, rows of tiles within the window's reach and beyond it.
+    void tileRowsInflateToTheirBytes_data() {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("tileHeight");
+        QTest::addColumn<int>("lineBytes");
+        QTest::addColumn<int>("tiles");
+        // Tile 0 everywhere but for a word of the other tiles at the start and again at the end.
+        QTest::addColumn<bool>("echo");
+        QTest::newRow("wide: rows beyond the window") << 9000 << 3 << 8 << 4 << 3 << false;
+        QTest::newRow("narrow: rows of tiles above in reach") << 13 << 400 << 8 << 1 << 2 << false;
+        QTest::newRow("wide, an echo beyond the window") << 9000 << 1 << 2 << 4 << 3 << true;
+        QTest::newRow("one tile: every row the one above") << 1000 << 2 << 3 << 2 << 1 << false;
+        QTest::newRow("one place") << 1 << 1 << 1 << 1 << 1 << false;
+        QTest::newRow("wide lines") << 50 << 4 << 16 << 32 << 4 << false;
+    }
+    void tileRowsInflateToTheirBytes() {
+        QFETCH(int, columns);
+        QFETCH(int, rows);
+        QFETCH(int, tileHeight);
+        QFETCH(int, lineBytes);
+        QFETCH(int, tiles);
+        QFETCH(bool, echo);
+        std::vector<uint8_t> lines(size_t(tiles * tileHeight * lineBytes));
+        for (size_t i = 0; i < lines.size(); ++i)
+            lines[i] = sample(uint32_t(i), 0, 0, 5) % 7; // few byte values, as packed dots have
+        auto lineOf = [&](int tile, int line) { return lines.data() + (tile * tileHeight + line) * lineBytes; };
+        if (tiles > 1) { // tile 1 as tile 0 in its first line, and repeating its line above in its third
+            std::memcpy(lineOf(1, 0), lineOf(0, 0), size_t(lineBytes));
+            if (tileHeight > 2)
+                std::memcpy(lineOf(1, 2), lineOf(1, 1), size_t(lineBytes));
+        }
+        // Runs of one tile, of every length around a copy's longest, and a word of tiles that recurs.
+        std::vector<uint8_t> tileAt;
+        for (uint32_t n = 0; tileAt.size() < size_t(columns * rows); ++n) {
+            const uint32_t kind = sample(n, 1, 0, 9) % 3;
+            const size_t run = kind == 0 ? 250 / size_t(lineBytes) + n % 20 : kind == 1 ? 23 : 1 + n % 3;
+            for (size_t i = 0; i < run; ++i)
+                tileAt.push_back(uint8_t(kind == 1 ? sample(uint32_t(i), 2, 0, 0) % tiles : n % tiles));
+        }
+        tileAt.resize(size_t(columns * rows));
+        if (echo) {
+            std::fill(tileAt.begin(), tileAt.end(), 0);
+            for (size_t i = 0; i < 40; ++i)
+                tileAt[i] = tileAt[tileAt.size() - 40 + i] = uint8_t(1 + sample(uint32_t(i), 3, 0, 0) % 2);
+        }
+        const codec::TileRows tileRows{columns,           rows, tileHeight, tileAt.data(), size_t(tiles),
+                                       size_t(lineBytes), lines};
+        std::vector<uint8_t> expected;
+        for (int y = 0; y < rows * tileHeight; ++y) {
+            expected.push_back(0);
+            for (int x = 0; x < columns; ++x) {
+                const uint8_t* bytes = lineOf(tileAt[size_t(y / tileHeight * columns + x)], y % tileHeight);
+                expected.insert(expected.end(), bytes, bytes + lineBytes);
+            }
+        }
+        for (const auto effort : {codec::TileDeflateEffort::Fastest, codec::TileDeflateEffort::Default,
+                                  codec::TileDeflateEffort::Smallest}) {
+            const std::vector<uint8_t> stream = codec::deflateTileRows(tileRows, effort);
+            std::vector<uint8_t> inflated(expected.size() + 1);
+            uLongf inflatedBytes = uLongf(inflated.size());
+            QCOMPARE(uncompress(inflated.data(), &inflatedBytes, stream.data(), uLong(stream.size())), Z_OK);
+            inflated.resize(inflatedBytes);
+            QVERIFY(inflated == expected);
+        }
     }
 
     void animationFramesAreNumberedAndHoldTheirPixels() {
