@@ -293,6 +293,13 @@ qint64 AtomicFile::writeData(const char* data, qint64 length) {
         else
             written += step;
     }
+    m_written += written;
+    // What is written goes on its way to the disk while the writer makes the rest, so that commit() waits
+    // for the last part alone. Only a hint: a file system that cannot take it flushes everything at commit().
+    if (m_written - m_sentToDisk >= WritebackBytes) {
+        ::sync_file_range(m_descriptor, m_sentToDisk, m_written - m_sentToDisk, SYNC_FILE_RANGE_WRITE);
+        m_sentToDisk = m_written;
+    }
     return m_result.ok() ? written : -1;
 }
 

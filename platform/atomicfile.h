@@ -59,6 +59,9 @@ private:
     bool m_writingInPlace = false; // m_descriptor is the target itself
     QByteArray m_held;             // what commit() writes over the target in place
     Result m_result;
+    static constexpr off_t WritebackBytes = off_t(1) << 20;
+    off_t m_written = 0;    // to the temporary file
+    off_t m_sentToDisk = 0; // of which writeback has been started
 };
 
 // Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove every temporary file of an unfinished
