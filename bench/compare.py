@@ -36,7 +36,10 @@ TOOLS = ("lumidot", "Pillow", "ImageMagick")
 
 
 def run(command, env=None):
-    """Wall seconds and peak resident KiB of a whole process, its children included."""
+    """Wall seconds and peak resident KiB of a whole process, its children included. What earlier commands
+    left unwritten goes to disk first: a writer that flushes its own file (lumidot-render's do) would
+    otherwise wait for theirs too, as a file system flushes in order."""
+    os.sync()
     start = time.perf_counter()
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     _, status, usage = os.wait4(process.pid, 0)
@@ -54,6 +57,7 @@ def flush_floor(folder, size):
     and flushing the folder takes, as lumidot-render's writers do: no writer of that file can take less."""
     data = os.urandom(size)
     temporary, target = os.path.join(folder, ".floor.tmp"), os.path.join(folder, "floor.bin")
+    os.sync()
     start = time.perf_counter()
     descriptor = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
     os.write(descriptor, data)
@@ -137,6 +141,7 @@ def main():
             if args.phases:
                 for number, case in enumerate(CASES):
                     setting = case[2][1] if case[2] else "0"
+                    os.sync()
                     measured = subprocess.run([args.phases, os.path.join(DATA, "message.txt"), lit, unlit,
                                                os.path.join(work, "phases." + case[1]), setting],
                                               capture_output=True, text=True, check=True).stdout
