@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <span>
 #include <utility>
 #include <vector>
@@ -354,6 +355,25 @@ platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t p
         packing = packPalette(rows, palette, packed, packedBytes);
     if (packing == Packing::OutOfMemory)
         return platform::Result::system(fileName, ENOMEM);
+    // Cells are deflated from their tiles: cells given as such, or packed rows of cells of a known size.
+    CanonicalTiles canonical;
+    bool asTiles = false;
+    try {
+        const QSize tile = rows.tileSize();
+        if (fromTiles) {
+            asTiles = canonical.fromTiles(tiles.rows);
+        } else if (packing == Packing::Packed && !tile.isEmpty() && width % tile.width() == 0 &&
+                   height % tile.height() == 0) {
+            const size_t bits = size_t(tile.width()) * size_t(paletteBitDepth(palette.colours().size()));
+            asTiles =
+                bits % 8 == 0 && canonical.fromRows(packed.get(), packedBytes / size_t(height), width / tile.width(),
+                                                    height / tile.height(), tile.height(), bits / 8);
+        }
+    } catch (const std::bad_alloc&) {
+        return platform::Result::system(fileName, ENOMEM);
+    }
+    if (asTiles)
+        packed.reset(); // the tiles hold what the rows did
 
     platform::AtomicFile file(fileName);
     if (const platform::Result opened = detail::openOutput(file); !opened.ok())
@@ -362,15 +382,6 @@ platform::Result DCSavetoPNG(PixelRows& rows, const QString& fileName, uint8_t p
     bool written = false;
     if (packing == Packing::Packed) {
         const codec::PngHeader header{uint32_t(width), uint32_t(height), PngColor::Palette, palette.colours()};
-        CanonicalTiles canonical;
-        bool asTiles = fromTiles && canonical.fromTiles(tiles.rows);
-        if (const QSize tile = rows.tileSize(); !fromTiles && !tile.isEmpty() && width % tile.width() == 0 &&
-                                                height % tile.height() == 0 && packedBytes % size_t(height) == 0) {
-            const size_t bits = size_t(tile.width()) * size_t(paletteBitDepth(palette.colours().size()));
-            asTiles =
-                bits % 8 == 0 && canonical.fromRows(packed.get(), packedBytes / size_t(height), width / tile.width(),
-                                                    height / tile.height(), tile.height(), bits / 8);
-        }
         written = stream.begin(header) && (asTiles ? stream.writePackedImage(canonical.rows())
                                                    : stream.writePackedImage(std::span(packed.get(), packedBytes)));
     } else {
