@@ -44,10 +44,14 @@ std::shared_ptr<const Strike> DotFace::strike(int height, bool bold, bool italic
     if (found == m_heights.end())
         return nullptr;
     const Height& design = found->second;
-    if (m_pixelOutline)
-        return std::make_shared<const PixelOutlineStrike>(m_pixelOutline->names.front(), height, design.ascent, bold,
-                                                          italic);
     const std::lock_guard lock(m_loading);
+    if (m_pixelOutline) {
+        std::shared_ptr<const Strike>& sampled = m_sampled[{height, bold, italic}];
+        if (!sampled)
+            sampled = std::make_shared<const PixelOutlineStrike>(m_pixelOutline->names.front(), height, design.ascent,
+                                                                 bold, italic);
+        return sampled;
+    }
     if (const auto loaded = m_loaded.find(height); loaded != m_loaded.end())
         return loaded->second;
     std::vector<std::shared_ptr<const BitmapFont>> fonts;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace dotfont {
@@ -68,7 +69,9 @@ private:
     std::optional<PixelOutlineFamily> m_pixelOutline;
 
     mutable std::mutex m_loading;
-    mutable std::map<int, std::shared_ptr<const Strike>> m_loaded;
+    mutable std::map<int, std::shared_ptr<const Strike>> m_loaded; // bitmap strikes, by height
+    // Pixel outline strikes by height, bold and italic: kept, so that a glyph is sampled once.
+    mutable std::map<std::tuple<int, bool, bool>, std::shared_ptr<const Strike>> m_sampled;
 };
 
 // The dot faces that may draw what a face lacks, best first. Asked for only when a character the face

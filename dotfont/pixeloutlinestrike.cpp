@@ -63,22 +63,29 @@ PixelOutlineStrike::PixelOutlineStrike(const QString& family, int height, int as
 }
 
 bool PixelOutlineStrike::has(char32_t codePoint) const {
+    const std::lock_guard lock(m_using);
+    return hasCharacter(codePoint);
+}
+
+bool PixelOutlineStrike::hasCharacter(char32_t codePoint) const {
     return !isControl(codePoint) && m_raw.supportsCharacter(uint(codePoint));
 }
 
 int PixelOutlineStrike::advance(const QString& run) const {
+    const std::lock_guard lock(m_using);
     int width = 0;
     for (const char32_t codePoint : run.toUcs4())
-        if (has(codePoint))
+        if (hasCharacter(codePoint))
             width += glyph(codePoint).advance;
     return width;
 }
 
 void PixelOutlineStrike::draw(QImage& mask, int x, int baseline, const QString& run, QRgb color,
                               const QRect& clip) const {
+    const std::lock_guard lock(m_using);
     const QRect area = clip & mask.rect();
     for (const char32_t codePoint : run.toUcs4()) {
-        if (!has(codePoint))
+        if (!hasCharacter(codePoint))
             continue;
         const Glyph sampled = glyph(codePoint);
         drawGlyph(mask, m_sampled, sampled, x, baseline, color, area);
