@@ -30,18 +30,6 @@ int deflateLevel(PngEffort effort) {
     return 4;
 }
 
-TileDeflateEffort tileDeflateEffort(PngEffort effort) {
-    switch (effort) {
-    case PngEffort::Fastest:
-        return TileDeflateEffort::Fastest;
-    case PngEffort::Smallest:
-        return TileDeflateEffort::Smallest;
-    case PngEffort::Default:
-        break;
-    }
-    return TileDeflateEffort::Default;
-}
-
 void putUint32(uint8_t* out, uint32_t value) {
     out[0] = uint8_t(value >> 24);
     out[1] = uint8_t(value >> 16);
@@ -143,7 +131,7 @@ int pngBytesPerPixel(PngColor color) {
 }
 
 PngStream::PngStream(QIODevice& device, PngEffort effort)
-    : m_device(device), m_effort(effort), m_zlib(deflateLevel(effort)) {}
+    : m_device(device), m_level(deflateLevel(effort)), m_zlib(m_level) {}
 
 PngStream::~PngStream() = default;
 
@@ -280,7 +268,7 @@ bool PngStream::writePackedImage(std::span<const uint8_t> filteredRows) {
 bool PngStream::writePackedImage(const TileRows& rows) {
     if (!acceptsPacked(rows.bytes()))
         return false;
-    const std::vector<uint8_t> stream = deflateTileRows(rows, tileDeflateEffort(m_effort));
+    const std::vector<uint8_t> stream = deflateTileRows(rows, m_level);
     if (stream.empty())
         return fail(Error::OutOfMemory);
     if (!writeChunk("IDAT", stream))

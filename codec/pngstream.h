@@ -132,7 +132,7 @@ private:
     enum class Stage { Start, Header, Animation, Pixels, Finished };
 
     QIODevice& m_device;
-    PngEffort m_effort;
+    int m_level; // libdeflate's, and the tile deflater's match for it
     Error m_error = Error::None;
     Stage m_stage = Stage::Start;
     PngHeader m_header; // without the palette, which is only read by begin()

@@ -1,6 +1,7 @@
 #include "codec/tiledeflate.h"
 
 #include "codec/prefixcode.h"
+#include "codec/zlibstream.h"
 
 #include <algorithm>
 #include <array>
@@ -55,22 +56,19 @@ struct Search {
     size_t enough; // a copy of this many tiles ends the search
 };
 
-Search searchFor(TileDeflateEffort effort) {
-    switch (effort) {
-    case TileDeflateEffort::Fastest:
+// Chosen on the comparison board against libdeflate's levels 1, 4 and 7: at each, a file as small or smaller.
+Search searchFor(int level) {
+    if (level <= 1)
         return {4, false, 64};
-    case TileDeflateEffort::Smallest:
-        return {256, true, 4096};
-    case TileDeflateEffort::Default:
-        break;
-    }
-    return {32, true, 256};
+    if (level <= 6)
+        return {32, true, 256};
+    return {256, true, 4096};
 }
 
 class TileDeflater {
 public:
-    TileDeflater(const TileRows& rows, TileDeflateEffort effort)
-        : m_rows(rows), m_effort(effort), m_search(searchFor(effort)), m_stride(rows.stride()),
+    TileDeflater(const TileRows& rows, int level)
+        : m_rows(rows), m_level(level), m_search(searchFor(level)), m_stride(rows.stride()),
           m_tileHeight(size_t(rows.tileHeight)), m_columns(size_t(rows.columns)),
           m_minimumTiles(std::max<size_t>(1, (MinCopyBytes + rows.lineBytes - 1) / rows.lineBytes)) {
         classifyLines();
@@ -89,7 +87,8 @@ public:
         literalCounts[EndOfBlock] = 1;
 
         BitWriter out(m_rows.bytes() / 32 + 256);
-        writeZlibHeader(out);
+        for (const uint8_t byte : zlibHeader(m_level))
+            out.put(byte, 8);
         out.put(1, 1); // the final block,
         out.put(2, 2); // with codes of its own
         const auto [literals, distances] = writeCodes(out, literalCounts, distanceCounts);
@@ -351,16 +350,6 @@ private:
         }
     }
 
-    // Deflate, a 32 KiB window, no dictionary, and the level class of the effort (as libdeflate states it
-    // for the level each effort stands in for); the header a multiple of 31.
-    void writeZlibHeader(BitWriter& out) const {
-        out.put(0x78, 8);
-        out.put(m_effort == TileDeflateEffort::Fastest   ? 0x01
-                : m_effort == TileDeflateEffort::Default ? 0x5E
-                                                         : 0x9C,
-                8);
-    }
-
     struct Codes {
         PrefixCode literals;
         PrefixCode distances;
@@ -450,7 +439,7 @@ private:
     }
 
     const TileRows& m_rows;
-    TileDeflateEffort m_effort;
+    int m_level;
     Search m_search;
     size_t m_stride;
     size_t m_tileHeight;
@@ -470,9 +459,9 @@ private:
 
 } // namespace
 
-std::vector<uint8_t> deflateTileRows(const TileRows& rows, TileDeflateEffort effort) {
+std::vector<uint8_t> deflateTileRows(const TileRows& rows, int level) {
     try {
-        return TileDeflater(rows, effort).deflate();
+        return TileDeflater(rows, level).deflate();
     } catch (const std::bad_alloc&) {
         return {};
     }

@@ -22,15 +22,13 @@ struct TileRows {
     size_t bytes() const { return stride() * size_t(rows) * size_t(tileHeight); }
 };
 
-// How long the deflater looks for repeats.
-enum class TileDeflateEffort { Fastest, Default, Smallest };
-
 // The rows as one zlib stream, found from the tiles rather than from the bytes: a row's repeats are
 // those of its string of tiles, which every line of a row of tiles shares, so the repeats are looked
 // for once a row of tiles (a board of 8 × 8 dots: once for eight rows of bytes, over a quarter as many
 // places as it has bytes) instead of in every byte, as a general compressor must. Copies also come from
 // the row above where the tiles' lines repeat, and from rows of tiles above within deflate's window.
-// Empty when memory runs out.
-std::vector<uint8_t> deflateTileRows(const TileRows& rows, TileDeflateEffort effort);
+// It works as hard as libdeflate at level (1 to 12) and states that level in the zlib header. Empty when
+// memory runs out.
+std::vector<uint8_t> deflateTileRows(const TileRows& rows, int level);
 
 } // namespace codec

@@ -260,6 +260,13 @@ void putUint32(uint8_t* out, uint32_t value) {
 
 } // namespace
 
+std::array<uint8_t, 2> zlibHeader(int level) {
+    const unsigned levelClass = level < 2 ? 0 : level < 6 ? 1 : level < 8 ? 2 : 3;
+    unsigned header = 0x7800 | levelClass << 6;
+    header += 31 - header % 31;
+    return {uint8_t(header >> 8), uint8_t(header)};
+}
+
 MallocBuffer allocateBuffer(size_t bytes) {
     return MallocBuffer(static_cast<uint8_t*>(std::malloc(std::max<size_t>(bytes, 1))));
 }
@@ -346,12 +353,7 @@ bool ZlibStream::compressInPieces(std::span<const uint8_t> data) {
     uLong checksum = checksums[0];
     for (size_t i = 1; i < count; ++i)
         checksum = adler32_combine(checksum, checksums[i], z_off_t(std::min(PieceBytes, bytes - i * PieceBytes)));
-    // The zlib header as libdeflate writes it: a 32 KiB window and the level's class.
-    const unsigned levelClass = m_level < 2 ? 0 : m_level < 6 ? 1 : m_level < 8 ? 2 : 3;
-    unsigned header = 0x7800 | levelClass << 6;
-    header += 31 - header % 31;
-    m_header[0] = uint8_t(header >> 8);
-    m_header[1] = uint8_t(header);
+    m_header = zlibHeader(m_level);
     putUint32(m_trailer, uint32_t(checksum));
     return true;
 }
@@ -359,7 +361,7 @@ bool ZlibStream::compressInPieces(std::span<const uint8_t> data) {
 std::vector<std::span<const uint8_t>> ZlibStream::parts() const {
     std::vector<std::span<const uint8_t>> parts;
     if (!m_whole)
-        parts.emplace_back(m_header, sizeof m_header);
+        parts.emplace_back(m_header);
     for (const Piece& piece : m_pieces)
         parts.emplace_back(piece.bytes.get(), piece.size);
     if (!m_whole)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,10 @@ using MallocBuffer = std::unique_ptr<uint8_t[], FreeDeleter>;
 // malloc, not a vector: buffers sized for the worst case keep the pages never written out of the
 // process's memory. Never null for a size of 0; null when memory runs out.
 MallocBuffer allocateBuffer(size_t bytes);
+
+// The two bytes a zlib stream starts with, as libdeflate writes them at level (1 to 12): a 32 KiB window, no
+// dictionary, and the level's class.
+std::array<uint8_t, 2> zlibHeader(int level);
 
 // Data compressed by libdeflate as one zlib stream, held as parts that make the stream when written
 // one after the other.
@@ -59,7 +64,7 @@ private:
     std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> m_compressor;
 
     std::vector<Piece> m_pieces;
-    uint8_t m_header[2] = {};
+    std::array<uint8_t, 2> m_header{};
     uint8_t m_trailer[4] = {};
     bool m_whole = false; // one piece holds the whole zlib stream, header and trailer too
 };
